@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstdint>
+
+#include "math/matrix4.h"
+#include "math/vector2.h"
+#include "math/vector3.h"
+#include "md5/animation.h"
+#include "platform/device.h"
+
+namespace brmath {
+
+struct ReadFailure;
+
+struct MeshVertex {
+    Vector2 texCoord;  // v is stored negated
+    int32_t weightStart;
+    int32_t weightCount;
+    Vector3 position;
+    Vector3 normal;
+    Vector3 tangent;
+    Vector3 bitangent;
+    Vector3 tangentNormal;
+};
+
+struct MeshTriangle {
+    int32_t indices[3];
+};
+
+struct MeshWeight {
+    int32_t joint;
+    float bias;
+    Vector3 position;  // in the joint's space
+};
+
+struct Mesh {
+    char shader[1024];
+    int32_t texture;       // -1: the library loads no texture
+    int32_t localTexture;  // -1: the library loads no texture
+    MeshVertex* vertices;
+    int32_t vertexCount;
+    MeshTriangle* triangles;
+    int32_t triangleCount;
+    MeshWeight* weights;
+    int32_t weightCount;
+};
+
+struct Joint {
+    char name[64];
+    char parentName[64];
+    int32_t index;
+    int32_t parentIndex;
+    Matrix4 matrix;  // model-space transform: bind pose, a clip's base frame, or a posed frame
+    Joint* parent;
+    Joint** children;  // owned array; the children themselves are not owned
+    int32_t childCount;
+};
+
+constexpr int kJointNameSize = 64;
+constexpr int kShaderSize = 1024;
+
+// One loaded MD5 model: skeleton, meshes and clips. Arrays are owned heap arrays of
+// exactly their counts; joint pointers point into `joints`, which is never reallocated
+// while the model is loaded.
+class Actor {
+public:
+    Actor();
+    explicit Actor(const char* path);
+    ~Actor();
+    Actor(const Actor&) = delete;
+    Actor& operator=(const Actor&) = delete;
+
+    void Release();
+    Animation* GetAnimation(int index);
+    int32_t GetTriangleCount() const;
+    bool IsLoaded() const { return loaded; }
+    static void AddChild(Joint* parent, Joint* child);
+
+    // Reads a mesh file and the clips beside it. A file that does not open or is
+    // malformed leaves the actor as it was; failure, when given, says why.
+    bool LoadMesh(const char* path, ReadFailure* failure = nullptr);
+    // Appends the clip read from path; a malformed file appends nothing.
+    bool LoadAnimation(const char* path, ReadFailure* failure = nullptr);
+    Joint* FindJoint(const char* name);
+
+    bool SetAnimation(int32_t index);
+    void ProceedAnimation(int32_t frame);
+    void EvaluatePose(int32_t frame);
+    void SkinVertices();
+    void ComputeNormalsAndTangents();
+
+    int32_t Render(IDirect3DDevice8* device) const;
+
+    bool animated;
+    Mesh* meshes;
+    int32_t meshCount;
+    Joint* joints;
+    int32_t jointCount;
+    Animation* animations;
+    int32_t animationCount;
+    int32_t currentAnimation;
+    bool loaded;
+
+private:
+    void TakeModel(Actor& source);
+    bool AppendAnimation(Animation& clip);
+    void PoseBaseFrame(const Animation& clip);
+};
+
+void ReleaseAnimation(Animation& clip);
+
+}  // namespace brmath

@@ -1,0 +1,168 @@
+// Reading a .md5anim file into a new clip of an actor whose skeleton is in place.
+#include <cstring>
+
+#include "actor/actor.h"
+#include "actor/allocation.h"
+#include "md5/reader_steps.h"
+
+namespace brmath {
+
+namespace {
+
+// Lower bounds on the bytes of the file's records (see the mesh reader).
+constexpr int64_t kMinTrackBytes = 8;
+constexpr int64_t kMinFrameBytes = 1;
+
+int ComponentCount(uint8_t flags) {
+    int count = 0;
+    for (int bit = 0; bit < kTrackComponents; ++bit) count += (flags >> bit) & 1;
+    return count;
+}
+
+bool ReadHeader(TextFile& file, Animation& clip, ReadFailure* failure) {
+    return SeekRequired(file, "numFrames", failure) &&
+           ReadCount(file, "frame count", kMinFrameBytes, &clip.frameCount, failure) &&
+           SeekRequired(file, "numJoints", failure) &&
+           ReadCount(file, "joint count", kMinTrackBytes, &clip.trackCount, failure) &&
+           SeekRequired(file, "frameRate", failure) && ReadInt(file, "the frame rate", &clip.frameRate, failure);
+}
+
+bool ReadTrackEntry(TextFile& file, Actor& actor, AnimTrack& track, char* scratch, ReadFailure* failure) {
+    int32_t parentIndex = 0, flags = 0;
+    if (!ReadQuoted(file, "a quoted joint name", scratch, failure) ||
+        !ReadInt(file, "the joint's parent index", &parentIndex, failure) ||
+        !ReadInt(file, "the joint's component flags", &flags, failure) ||
+        !ReadInt(file, "the joint's start index", &track.startIndex, failure)) {
+        return false;
+    }
+    // A name no joint has gives a track that drives nothing; a parent outside the
+    // skeleton means no parent.
+    track.joint = actor.FindJoint(scratch);
+    track.parent = (parentIndex >= 0 && parentIndex < actor.jointCount) ? &actor.joints[parentIndex] : nullptr;
+    track.flags = static_cast<uint8_t>(flags & 0xFF);
+    return true;
+}
+
+bool ReadBaseFrame(TextFile& file, AnimTrack& track, ReadFailure* failure) {
+    Vector3 orientation;
+    if (!SeekRequired(file, "(", failure) || !ReadVector(file, "the base position", &track.basePosition, failure) ||
+        !SeekRequired(file, "(", failure) || !ReadVector(file, "the base orientation", &orientation, failure)) {
+        return false;
+    }
+    track.baseOrientation.SetFromXYZ(orientation);
+    return true;
+}
+
+bool ReadFrame(TextFile& file, Animation& clip, int32_t frame, ReadFailure* failure) {
+    if (!SeekRequired(file, "{", failure)) return false;
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        AnimTrack& track = clip.tracks[t];
+        if (track.flags == 0) continue;
+        AnimKey& key = track.keys[frame];
+        key.position.Set(track.basePosition);
+        Vector3 v = track.baseOrientation.GetVector();
+        float* components[kTrackComponents] = {&key.position.x, &key.position.y, &key.position.z, &v.x, &v.y, &v.z};
+        for (int bit = 0; bit < kTrackComponents; ++bit) {
+            if (((track.flags >> bit) & 1) != 0 && !ReadFloat(file, "an animated component", components[bit], failure)) {
+                return false;
+            }
+        }
+        key.orientation.SetFromXYZ(v);
+    }
+    return true;
+}
+
+// Reads the whole clip; on failure `clip` holds what was read, for ReleaseAnimation.
+bool ReadClip(TextFile& file, Actor& actor, Animation& clip, ReadFailure* failure) {
+    if (!ReadHeader(file, clip, failure)) return false;
+    clip.tracks = AllocateArray<AnimTrack>(clip.trackCount);
+    if (clip.trackCount > 0 && clip.tracks == nullptr) {
+        clip.trackCount = 0;
+        return RejectWith(failure, file.LineAt(file.Position()), "out of memory");
+    }
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        clip.tracks[t] = AnimTrack{};
+        clip.tracks[t].keys = nullptr;
+    }
+    char* scratch = static_cast<char*>(AllocateBytes(kTextBufferSize));
+    if (scratch == nullptr) return RejectWith(failure, file.LineAt(file.Position()), "out of memory");
+    bool ok = true;
+    for (int32_t t = 0; ok && t < clip.trackCount; ++t) ok = ReadTrackEntry(file, actor, clip.tracks[t], scratch, failure);
+    FreeBytes(scratch);
+    if (!ok || !SeekRequired(file, "baseframe", failure)) return false;
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        if (!ReadBaseFrame(file, clip.tracks[t], failure)) return false;
+    }
+
+    // A frame is a "{" and one number per animated component, numbers apart by at
+    // least one character: 2 bytes per component at the least, 1 without any.
+    int64_t components = 0;
+    for (int32_t t = 0; t < clip.trackCount; ++t) components += ComponentCount(clip.tracks[t].flags);
+    const int64_t frameBytes = components > 0 ? 2 * components : 1;
+    const int64_t remaining = static_cast<int64_t>(file.Size() - file.Position());
+    if (clip.frameCount > remaining / frameBytes) {
+        return RejectWith(failure, file.LineAt(file.Position()),
+                          "expected %d frames of %lld animated components, found a file too short to hold them",
+                          clip.frameCount, static_cast<long long>(components));
+    }
+    // Only animated tracks have keys: a static track shows its base pose at every frame.
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        AnimTrack& track = clip.tracks[t];
+        if (track.flags == 0 || clip.frameCount == 0) continue;
+        track.keys = AllocateArray<AnimKey>(clip.frameCount);
+        if (track.keys == nullptr) return RejectWith(failure, file.LineAt(file.Position()), "out of memory");
+    }
+    for (int32_t f = 0; f < clip.frameCount; ++f) {
+        if (!ReadFrame(file, clip, f, failure)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Joint* Actor::FindJoint(const char* name) {
+    for (int32_t i = 0; i < jointCount; ++i) {
+        if (std::strcmp(joints[i].name, name) == 0) return &joints[i];
+    }
+    return nullptr;
+}
+
+bool Actor::LoadAnimation(const char* path, ReadFailure* failure) {
+    if (joints == nullptr) return RejectWith(failure, 0, "no skeleton to animate");
+    if (path == nullptr) return RejectWith(failure, 0, "no path given");
+    TextFile file;
+    if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
+
+    Animation clip;
+    std::memset(&clip, 0, sizeof(clip));
+    GetPathBaseName(path, clip.name, sizeof(clip.name));
+    const bool read = ReadClip(file, *this, clip, failure);
+    if (!read || !AppendAnimation(clip)) {
+        if (read) RejectWith(failure, 0, "out of memory");
+        ReleaseAnimation(clip);
+        return false;
+    }
+    PoseBaseFrame(clip);
+    return true;
+}
+
+bool Actor::AppendAnimation(Animation& clip) {
+    void* grown = ReallocateBytes(animations, sizeof(Animation) * (static_cast<size_t>(animationCount) + 1));
+    if (grown == nullptr) return false;
+    animations = static_cast<Animation*>(grown);
+    animations[animationCount++] = clip;
+    return true;
+}
+
+// Leaves every joint the clip drives in the clip's base frame, parents (which come
+// first in the file) before their children.
+void Actor::PoseBaseFrame(const Animation& clip) {
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        const AnimTrack& track = clip.tracks[t];
+        if (track.joint == nullptr) continue;
+        track.joint->matrix.Set(Matrix4::Translation(track.basePosition) * track.baseOrientation.ToMatrix());
+        if (track.parent != nullptr) track.joint->matrix *= track.parent->matrix;
+    }
+}
+
+}  // namespace brmath

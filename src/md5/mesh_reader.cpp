@@ -1,0 +1,262 @@
+// Reading a .md5mesh file into an actor, then the .md5anim files beside it.
+#include <cstdio>
+#include <cstring>
+
+#include "actor/actor.h"
+#include "actor/allocation.h"
+#include "md5/reader_steps.h"
+#include "math/quaternion.h"
+#include "platform/file_search.h"
+
+namespace brmath {
+
+namespace {
+
+// Lower bounds on the bytes of one record in the file, used to refuse a count the
+// rest of the file cannot hold before anything is allocated for it.
+constexpr int64_t kMinJointBytes = 12;
+constexpr int64_t kMinMeshBytes = 32;
+constexpr int64_t kMinVertexBytes = 8;
+constexpr int64_t kMinTriangleBytes = 5;
+constexpr int64_t kMinWeightBytes = 9;
+
+bool OutOfMemory(ReadFailure* failure, const TextFile& file) {
+    return RejectWith(failure, file.LineAt(file.Position()), "out of memory");
+}
+
+bool ReadJoint(TextFile& file, Joint* joints, int32_t i, char* scratch, ReadFailure* failure) {
+    Joint& joint = joints[i];
+    if (!ReadQuoted(file, "a quoted joint name", scratch, failure)) return false;
+    int32_t parentIndex = 0;
+    if (!ReadInt(file, "the joint's parent index", &parentIndex, failure)) return false;
+    if (parentIndex != -1 && (parentIndex < 0 || parentIndex >= i)) {
+        return RejectWith(failure, file.LineAt(file.Position()),
+                          "expected a parent index of -1 or an earlier joint (0 to %d), found %d", i - 1, parentIndex);
+    }
+    Vector3 position, orientation;
+    if (!ReadToken(file, "\"(\" before the joint's position", failure) ||
+        !ReadVector(file, "the joint's position", &position, failure) ||
+        !SeekRequired(file, "(", failure) || !ReadVector(file, "the joint's orientation", &orientation, failure)) {
+        return false;
+    }
+    // Longer names are cut to 63 characters and always terminated.
+    CopyStringBounded(joint.name, scratch, kJointNameSize - 1);
+    joint.name[kJointNameSize - 1] = '\0';
+    Quaternion rotation;
+    rotation.SetFromXYZ(orientation);
+    joint.matrix.Set(Matrix4::Translation(position) * rotation.ToMatrix());
+    joint.parentIndex = parentIndex;
+    if (parentIndex == -1) {
+        CopyStringBounded(joint.parentName, "none", kJointNameSize);
+        joint.parent = nullptr;
+    } else {
+        Joint& parent = joints[parentIndex];
+        CopyStringBounded(joint.parentName, parent.name, kJointNameSize);
+        const int32_t before = parent.childCount;
+        Actor::AddChild(&parent, &joint);
+        if (parent.childCount == before) return OutOfMemory(failure, file);
+        joint.parent = &parent;
+    }
+    joint.index = i;
+    joint.children = nullptr;
+    joint.childCount = 0;
+    return true;
+}
+
+bool ReadVertices(TextFile& file, Mesh& mesh, ReadFailure* failure) {
+    if (!SeekRequired(file, "numverts", failure) ||
+        !ReadCount(file, "vertex count", kMinVertexBytes, &mesh.vertexCount, failure)) {
+        return false;
+    }
+    mesh.vertices = AllocateArray<MeshVertex>(mesh.vertexCount);
+    if (mesh.vertexCount > 0 && mesh.vertices == nullptr) {
+        mesh.vertexCount = 0;
+        return OutOfMemory(failure, file);
+    }
+    for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+        MeshVertex& vertex = mesh.vertices[v];
+        float u = 0.0f, t = 0.0f;
+        if (!ReadToken(file, "\"vert\"", failure) || !ReadToken(file, "the vertex number", failure) ||
+            !ReadToken(file, "\"(\"", failure) || !ReadFloat(file, "the texture coordinate u", &u, failure) ||
+            !ReadFloat(file, "the texture coordinate v", &t, failure) || !ReadToken(file, "\")\"", failure) ||
+            !ReadInt(file, "the vertex's first weight", &vertex.weightStart, failure) ||
+            !ReadInt(file, "the vertex's weight count", &vertex.weightCount, failure)) {
+            return false;
+        }
+        vertex.texCoord = Vector2(u, -t);
+    }
+    return true;
+}
+
+bool ReadTriangles(TextFile& file, Mesh& mesh, ReadFailure* failure) {
+    if (!SeekRequired(file, "numtris", failure) ||
+        !ReadCount(file, "triangle count", kMinTriangleBytes, &mesh.triangleCount, failure)) {
+        return false;
+    }
+    mesh.triangles = AllocateArray<MeshTriangle>(mesh.triangleCount);
+    if (mesh.triangleCount > 0 && mesh.triangles == nullptr) {
+        mesh.triangleCount = 0;
+        return OutOfMemory(failure, file);
+    }
+    for (int32_t t = 0; t < mesh.triangleCount; ++t) {
+        MeshTriangle& triangle = mesh.triangles[t];
+        if (!ReadToken(file, "\"tri\"", failure) || !ReadToken(file, "the triangle number", failure)) return false;
+        for (int corner = 0; corner < 3; ++corner) {
+            int32_t& index = triangle.indices[corner];
+            if (!ReadInt(file, "a vertex index", &index, failure)) return false;
+            if (index < 0 || index >= mesh.vertexCount) {
+                return RejectWith(failure, file.LineAt(file.Position()),
+                                  "expected a vertex index from 0 to %d, found %d", mesh.vertexCount - 1, index);
+            }
+        }
+    }
+    return true;
+}
+
+bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, ReadFailure* failure) {
+    if (!SeekRequired(file, "numweights", failure) ||
+        !ReadCount(file, "weight count", kMinWeightBytes, &mesh.weightCount, failure)) {
+        return false;
+    }
+    mesh.weights = AllocateArray<MeshWeight>(mesh.weightCount);
+    if (mesh.weightCount > 0 && mesh.weights == nullptr) {
+        mesh.weightCount = 0;
+        return OutOfMemory(failure, file);
+    }
+    for (int32_t w = 0; w < mesh.weightCount; ++w) {
+        MeshWeight& weight = mesh.weights[w];
+        if (!ReadToken(file, "\"weight\"", failure) || !ReadToken(file, "the weight number", failure) ||
+            !ReadInt(file, "the weight's joint index", &weight.joint, failure)) {
+            return false;
+        }
+        if (weight.joint < 0 || weight.joint >= jointCount) {
+            return RejectWith(failure, file.LineAt(file.Position()), "expected a joint index from 0 to %d, found %d",
+                              jointCount - 1, weight.joint);
+        }
+        if (!ReadFloat(file, "the weight's bias", &weight.bias, failure) || !ReadToken(file, "\"(\"", failure) ||
+            !ReadVector(file, "the weight's position", &weight.position, failure) ||
+            !ReadToken(file, "\")\"", failure)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every vertex's weights must lie inside its mesh's weight array; checked once all
+// weights are read, and reported at the vertex count's line.
+bool CheckWeightRanges(const TextFile& file, size_t verticesAt, const Mesh& mesh, int32_t meshIndex,
+                       ReadFailure* failure) {
+    for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+        const MeshVertex& vertex = mesh.vertices[v];
+        const int64_t end = static_cast<int64_t>(vertex.weightStart) + vertex.weightCount;
+        if (vertex.weightStart < 0 || vertex.weightCount < 0 || end > mesh.weightCount) {
+            return RejectWith(failure, file.LineAt(verticesAt),
+                              "expected the weights of vertex %d of mesh %d within its %d weights, found weights %d "
+                              "to %lld",
+                              v, meshIndex, mesh.weightCount, vertex.weightStart, static_cast<long long>(end) - 1);
+        }
+    }
+    return true;
+}
+
+bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount, char* scratch,
+              ReadFailure* failure) {
+    if (!SeekRequired(file, "mesh", failure) || !SeekRequired(file, "shader", failure) ||
+        !ReadQuoted(file, "the quoted shader name", scratch, failure)) {
+        return false;
+    }
+    CopyStringBounded(mesh.shader, scratch, kShaderSize);
+    mesh.texture = -1;
+    mesh.localTexture = -1;
+    const size_t verticesAt = file.Position();
+    return ReadVertices(file, mesh, failure) && ReadTriangles(file, mesh, failure) &&
+           ReadWeights(file, mesh, jointCount, failure) &&
+           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure);
+}
+
+// Reads the whole model into `model`, an empty actor. On failure `model` holds what
+// was read so far, consistently, for its destructor to free.
+bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
+    char* scratch = static_cast<char*>(AllocateBytes(kTextBufferSize));
+    if (scratch == nullptr) return OutOfMemory(failure, file);
+    bool ok = SeekRequired(file, "numJoints", failure) &&
+              ReadCount(file, "joint count", kMinJointBytes, &model.jointCount, failure) &&
+              SeekRequired(file, "numMeshes", failure) &&
+              ReadCount(file, "mesh count", kMinMeshBytes, &model.meshCount, failure) &&
+              SeekRequired(file, "joints", failure);
+    if (ok) {
+        model.joints = AllocateArray<Joint>(model.jointCount);
+        if (model.jointCount > 0 && model.joints == nullptr) {
+            model.jointCount = 0;
+            ok = OutOfMemory(failure, file);
+        }
+        // Child lists grow while later joints are read: start them all empty.
+        for (int32_t i = 0; ok && i < model.jointCount; ++i) {
+            model.joints[i].children = nullptr;
+            model.joints[i].childCount = 0;
+        }
+        for (int32_t i = 0; ok && i < model.jointCount; ++i) ok = ReadJoint(file, model.joints, i, scratch, failure);
+    }
+    if (ok) {
+        model.meshes = AllocateArray<Mesh>(model.meshCount);
+        if (model.meshCount > 0 && model.meshes == nullptr) {
+            model.meshCount = 0;
+            ok = OutOfMemory(failure, file);
+        }
+        for (int32_t m = 0; ok && m < model.meshCount; ++m) {
+            Mesh& mesh = model.meshes[m];
+            mesh.vertices = nullptr;
+            mesh.vertexCount = 0;
+            mesh.triangles = nullptr;
+            mesh.triangleCount = 0;
+            mesh.weights = nullptr;
+            mesh.weightCount = 0;
+        }
+        for (int32_t m = 0; ok && m < model.meshCount; ++m) {
+            ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, failure);
+        }
+    }
+    FreeBytes(scratch);
+    return ok;
+}
+
+}  // namespace
+
+bool Actor::LoadMesh(const char* path, ReadFailure* failure) {
+    if (path == nullptr) return RejectWith(failure, 0, "no path given");
+    char folder[kTextBufferSize];
+    char pattern[kTextBufferSize];
+    if (!GetPathFolder(path, folder, sizeof(folder))) return RejectWith(failure, 0, "the path is too long");
+    // A bare file name lies in the current folder.
+    if (std::strcmp(folder, path) == 0) std::strcpy(folder, ".");
+    const int patternLength = std::snprintf(pattern, sizeof(pattern), "%s\\*.md5anim", folder);
+    if (patternLength < 0 || patternLength >= static_cast<int>(sizeof(pattern))) {
+        return RejectWith(failure, 0, "the path is too long");
+    }
+
+    TextFile file;
+    if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
+    {
+        Actor model;
+        if (!ReadModel(file, model, failure)) return false;
+        TakeModel(model);
+    }
+    SkinVertices();
+    loaded = true;
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            char animationPath[kTextBufferSize];
+            const int length = std::snprintf(animationPath, sizeof(animationPath), "%s\\%s", folder, found.cFileName);
+            // A name that does not fit would open another file: pass over it.
+            if (length > 0 && length < static_cast<int>(sizeof(animationPath))) LoadAnimation(animationPath);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    if (currentAnimation >= animationCount) currentAnimation = 0;
+    return true;
+}
+
+}  // namespace brmath

@@ -1,0 +1,52 @@
+#include "platform/file_io.h"
+
+#include <cstring>
+
+#include "actor/allocation.h"
+
+namespace brmath {
+
+std::FILE* OpenForReading(const char* path) {
+#if defined(_WIN32)
+    return std::fopen(path, "rb");
+#else
+    const size_t length = std::strlen(path);
+    char* native = static_cast<char*>(std::malloc(length + 1));
+    if (native == nullptr) return nullptr;
+    for (size_t i = 0; i <= length; ++i) native[i] = path[i] == '\\' ? '/' : path[i];
+    std::FILE* file = std::fopen(native, "rb");
+    std::free(native);
+    return file;
+#endif
+}
+
+bool ReadWholeFile(const char* path, char** data, size_t* size) {
+    *data = nullptr;
+    *size = 0;
+    std::FILE* file = OpenForReading(path);
+    if (file == nullptr) return false;
+    bool ok = false;
+    char* buffer = nullptr;
+    long length = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
+    // A folder opens on some systems; its length is not a file's and reading it fails.
+    if (length >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+        buffer = static_cast<char*>(AllocateBytes(static_cast<size_t>(length) + 1));
+        if (buffer != nullptr) {
+            const size_t got = std::fread(buffer, 1, static_cast<size_t>(length), file);
+            ok = got == static_cast<size_t>(length) && !std::ferror(file);
+            if (ok && length == 0) ok = std::fgetc(file) == EOF && !std::ferror(file);
+        }
+    }
+    std::fclose(file);
+    if (!ok) {
+        FreeBytes(buffer);
+        return false;
+    }
+    buffer[length] = '\0';
+    *data = buffer;
+    *size = static_cast<size_t>(length);
+    return true;
+}
+
+}  // namespace brmath
