@@ -35,16 +35,21 @@ void ComputeTangentFrames(Mesh& mesh) {
         const Vector3& p1 = v1.position;
         const Vector3& p2 = v2.position;
 
+        // For each axis k the cross product of a = (p0.k - p1.k, s1 - s0, t1 - t0) and
+        // b = (p0.k - p2.k, s2 - s0, t2 - t0) gives T.k = -c.y / c.x and B.k = -c.z / c.x.
+        // Corner 0 minus the other corner: T and B point the ways s and t fall. c.x, the
+        // texture-space determinant, is the same for every axis.
+        const float as = v1.texCoord.x - v0.texCoord.x, at = v1.texCoord.y - v0.texCoord.y;
+        const float bs = v2.texCoord.x - v0.texCoord.x, bt = v2.texCoord.y - v0.texCoord.y;
+        const float determinant = as * bt - at * bs;
         Vector3 tangent, bitangent;
-        Vector3 a(0.0f, v1.texCoord.x - v0.texCoord.x, v1.texCoord.y - v0.texCoord.y);
-        Vector3 b(0.0f, v2.texCoord.x - v0.texCoord.x, v2.texCoord.y - v0.texCoord.y);
         for (int k = 0; k < 3; ++k) {
-            // Corner 0 minus the other corner: T and B point the ways s and t fall.
-            a.x = p0[k] - p1[k];
-            b.x = p0[k] - p2[k];
-            const Vector3 c = Cross(a, b);
-            tangent[k] = (-c.y) / c.x;
-            bitangent[k] = (-c.z) / c.x;
+            const float ax = p0[k] - p1[k];
+            const float bx = p0[k] - p2[k];
+            const float cy = at * bx - ax * bt;
+            const float cz = ax * bs - as * bx;
+            tangent[k] = (-cy) / determinant;
+            bitangent[k] = (-cz) / determinant;
         }
         tangent.Normalize();
         bitangent.Normalize();

@@ -32,14 +32,13 @@ void Quaternion::SetAxisAngle(const Vector3& axis, float degrees) {
     z = s * axis.z;
 }
 
-Quaternion operator*(const Quaternion& p, const Quaternion& q) {
+Quaternion Quaternion::operator*(const Quaternion& q) const {
+    const Quaternion& p = *this;
     return Quaternion(((p.w * q.x + p.x * q.w) + p.y * q.z) - p.z * q.y,
                       ((p.w * q.y + p.y * q.w) + p.z * q.x) - p.x * q.z,
                       ((p.w * q.z + p.z * q.w) + p.x * q.y) - p.y * q.x,
                       ((p.w * q.w - p.x * q.x) - p.y * q.y) - p.z * q.z);
 }
-
-Quaternion Quaternion::operator*(const Quaternion& r) const { return brmath::operator*(*this, r); }
 
 float Quaternion::Length() const { return RoundedSqrt(((x * x + y * y) + z * z) + w * w); }
 

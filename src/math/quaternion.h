@@ -27,7 +27,9 @@ struct Quaternion {
     Quaternion& operator-=(const Quaternion& q) { x -= q.x; y -= q.y; z -= q.z; w -= q.w; return *this; }
     Quaternion& operator*=(float s) { x *= s; y *= s; z *= s; w *= s; return *this; }
     Quaternion& Negate() { x = -x; y = -y; z = -z; w = -w; return *this; }
-    Quaternion operator*(const Quaternion& r) const;  // Hamilton product this * r
+    // Hamilton product this * r (serves both p * q forms: a free operator beside the
+    // member would make every product ambiguous).
+    Quaternion operator*(const Quaternion& r) const;
 
     float Length() const;
     // Multiplies by the reciprocal of the length; a zero or NaN length gives the identity.
@@ -37,7 +39,6 @@ struct Quaternion {
     Matrix4 AsMatrix() const { return ToMatrix(); }
 };
 
-Quaternion operator*(const Quaternion& p, const Quaternion& q);
 inline Quaternion operator+(const Quaternion& a, const Quaternion& b) {
     return Quaternion(a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 namespace brmath {
 
 // Three single-precision components. Every operation evaluates its formula in the
@@ -32,9 +34,17 @@ struct Vector3 {
     float& operator[](int i) { return i == 1 ? y : (i == 2 ? z : x); }
     const float& operator[](int i) const { return i == 1 ? y : (i == 2 ? z : x); }
 
-    float Length() const;
+    // The root of a float is the same whether taken in float or rounded from double.
+    float Length() const { return std::sqrt((x * x + y * y) + z * z); }
     // Divides by the length rounded to float; a zero or NaN length leaves the vector as it is.
-    void Normalize();
+    void Normalize() {
+        const float length = Length();
+        if (length < 0.0f || length > 0.0f) {
+            x /= length;
+            y /= length;
+            z /= length;
+        }
+    }
 };
 
 inline Vector3 operator+(const Vector3& a, const Vector3& b) { return Vector3(a.x + b.x, a.y + b.y, a.z + b.z); }

@@ -1,16 +1,28 @@
 #include "md5/formatted_input.h"
 
 #include <charconv>
-#include <cstring>
-#include <limits>
 
 namespace brmath {
+namespace scan_detail {
 
 namespace {
 
-bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+constexpr CharClassTable BuildCharClasses() {
+    CharClassTable table{};
+    for (int c = 0; c < 256; ++c) {
+        const bool space = c == ' ' || (c >= '\t' && c <= '\r');
+        table.entries[c] = space ? (kSpace | kSpaceOrZero) : c == 0 ? kSpaceOrZero : (c >= '0' && c <= '9') ? kDigit : 0;
+    }
+    return table;
+}
 
-int DigitValue(int c) {
+}  // namespace
+
+extern const CharClassTable kCharClasses = BuildCharClasses();
+
+namespace {
+
+int DigitValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -34,68 +46,26 @@ float OutOfRange(const char* begin, const char* end, bool hex) {
 
 }  // namespace
 
-void SkipSpace(TextFile& file) {
-    while (IsSpace(file.Peek())) file.Advance(1);
-}
-
-bool SkipToken(TextFile& file) {
-    SkipSpace(file);
-    if (file.AtEnd()) return false;
-    while (!file.AtEnd() && !IsSpace(file.Peek())) file.Advance(1);
-    return true;
-}
-
-bool ScanInt(TextFile& file, int32_t* value) {
-    SkipSpace(file);
-    const char* data = file.Data();
-    const size_t size = file.Size();
-    size_t at = file.Position();
-    bool negative = false;
-    if (at < size && (data[at] == '+' || data[at] == '-')) {
-        negative = data[at] == '-';
-        ++at;
+const char* ScanIntBased(const char* p, const char* end, int base, uint64_t* magnitude) {
+    // A leading 0 is octal unless 0x and a hexadecimal digit follow.
+    if (end - p > 2 && (p[1] | 0x20) == 'x' && DigitValue(static_cast<unsigned char>(p[2])) < 16) {
+        base = 16;
+        p += 2;
     }
-    int base = 10;
-    if (at < size && data[at] == '0') {
-        base = 8;
-        if (at + 2 < size && (data[at + 1] | 0x20) == 'x' && DigitValue(static_cast<unsigned char>(data[at + 2])) < 16) {
-            base = 16;
-            at += 2;
-        }
-    }
-    const size_t digitsStart = at;
-    uint64_t magnitude = 0;
-    const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int32_t>::max()) + 1;
-    while (at < size) {
-        const int digit = DigitValue(static_cast<unsigned char>(data[at]));
+    uint64_t value = 0;
+    while (p < end) {
+        const int digit = DigitValue(static_cast<unsigned char>(*p));
         if (digit >= base) break;
-        magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-        if (magnitude > limit) magnitude = limit + 1;  // saturate, keep consuming digits
-        ++at;
+        value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+        if (value > kIntLimit) value = kIntLimit + 1;
+        ++p;
     }
-    if (at == digitsStart) return false;
-    file.MoveTo(at);
-    if (negative) {
-        *value = magnitude >= limit ? std::numeric_limits<int32_t>::min() : -static_cast<int32_t>(magnitude);
-    } else {
-        *value = magnitude >= limit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
-    }
-    return true;
+    *magnitude = value;
+    return p;
 }
 
-bool ScanFloat(TextFile& file, float* value) {
-    SkipSpace(file);
-    const char* data = file.Data();
-    const size_t size = file.Size();
-    size_t at = file.Position();
-    bool negative = false;
-    if (at < size && (data[at] == '+' || data[at] == '-')) {
-        negative = data[at] == '-';
-        ++at;
-    }
-    const char* begin = data + at;
-    const char* end = data + size;
-    if (begin < end && (*begin == '+' || *begin == '-')) return false;  // one sign only
+const char* ScanFloatGeneral(const char* begin, const char* end, float* value) {
+    if (begin < end && (*begin == '+' || *begin == '-')) return nullptr;  // one sign only
     bool hex = false;
     if (end - begin > 2 && begin[0] == '0' && (begin[1] | 0x20) == 'x' &&
         (DigitValue(static_cast<unsigned char>(begin[2])) < 16 || begin[2] == '.')) {
@@ -105,15 +75,14 @@ bool ScanFloat(TextFile& file, float* value) {
     float parsed = 0.0f;
     const auto result = std::from_chars(begin, end, parsed, hex ? std::chars_format::hex : std::chars_format::general);
     if (result.ec == std::errc::invalid_argument) {
-        if (!hex) return false;
-        parsed = 0.0f;  // "0x" without digits reads as the 0 before it
-        file.MoveTo(static_cast<size_t>(begin - 1 - data));
-    } else {
-        if (result.ec == std::errc::result_out_of_range) parsed = OutOfRange(begin, result.ptr, hex);
-        file.MoveTo(static_cast<size_t>(result.ptr - data));
+        if (!hex) return nullptr;
+        *value = 0.0f;  // "0x" without digits reads as the 0 before it
+        return begin - 1;
     }
-    *value = negative ? -parsed : parsed;
-    return true;
+    if (result.ec == std::errc::result_out_of_range) parsed = OutOfRange(begin, result.ptr, hex);
+    *value = parsed;
+    return result.ptr;
 }
 
+}  // namespace scan_detail
 }  // namespace brmath

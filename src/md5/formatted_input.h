@@ -1,26 +1,149 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "md5/text_file.h"
 
 namespace brmath {
 
 // The conversions of formatted input, independent of the host's locale. Each skips
-// white space first and returns false (storing nothing) when no value can be read.
+// white space first (also when it then fails, as formatted input does) and returns
+// false, storing nothing, when no value can be read. They run once per number of a
+// model file, so the common cases are inline.
+
+namespace scan_detail {
+
+// Character classes of formatted input. The text ends in a zero byte (TextFile keeps
+// one after the last character), which belongs to no class, so scanning loops stop
+// at the end without a bounds test; a zero byte inside the text is told apart by
+// its position.
+enum : uint8_t { kSpace = 1, kDigit = 2, kSpaceOrZero = 4 };
+struct CharClassTable {
+    uint8_t entries[256];
+};
+extern const CharClassTable kCharClasses;
+
+inline uint8_t ClassOf(const char* p) { return kCharClasses.entries[static_cast<unsigned char>(*p)]; }
+
+inline const char* SkipSpaces(const char* p) {
+    while (ClassOf(p) & kSpace) ++p;
+    return p;
+}
+
+// Everything but plain decimals: hexadecimal, exponents, long digit strings, inf, nan.
+const char* ScanFloatGeneral(const char* begin, const char* end, float* value);
+// Octal and hexadecimal integers.
+const char* ScanIntBased(const char* begin, const char* end, int base, uint64_t* magnitude);
+
+constexpr uint64_t kIntLimit = static_cast<uint64_t>(std::numeric_limits<int32_t>::max()) + 1;
+
+}  // namespace scan_detail
+
+// Skips spaces, tabs, line breaks, vertical tabs and form feeds.
+inline void SkipSpace(TextFile& file) {
+    const char* data = file.Data();
+    if (file.Position() < file.Size()) {
+        file.MoveTo(static_cast<size_t>(scan_detail::SkipSpaces(data + file.Position()) - data));
+    }
+}
+
+// "%s": passes over the next run of non-white-space characters.
+inline bool SkipToken(TextFile& file) {
+    using namespace scan_detail;
+    const char* data = file.Data();
+    const char* end = data + file.Size();
+    const char* p = data + file.Position();
+    if (p >= end) return false;
+    p = SkipSpaces(p);
+    if (p == end) {
+        file.MoveTo(file.Size());
+        return false;
+    }
+    do {
+        while (!(ClassOf(p) & kSpaceOrZero)) ++p;
+    } while (*p == '\0' && p < end && ++p);  // a zero byte inside a token belongs to it
+    file.MoveTo(static_cast<size_t>(p - data));
+    return true;
+}
 
 // "%i": decimal, octal after a leading 0, hexadecimal after 0x; saturates at the
 // limits of a 32-bit integer.
-bool ScanInt(TextFile& file, int32_t* value);
+inline bool ScanInt(TextFile& file, int32_t* value) {
+    using namespace scan_detail;
+    const char* data = file.Data();
+    const char* end = data + file.Size();
+    const char* p = data + file.Position();
+    if (p >= end) return false;
+    p = SkipSpaces(p);
+    file.MoveTo(static_cast<size_t>(p - data));
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    uint64_t magnitude = 0;
+    const char* digits = p;
+    if (*p == '0') {
+        p = ScanIntBased(p, end, 8, &magnitude);
+    } else {
+        while (ClassOf(p) & kDigit) {
+            magnitude = magnitude * 10 + static_cast<uint64_t>(*p++ - '0');
+            if (magnitude > kIntLimit) magnitude = kIntLimit + 1;  // saturate, keep consuming digits
+        }
+    }
+    if (p == digits) return false;
+    file.MoveTo(static_cast<size_t>(p - data));
+    if (negative) {
+        *value = magnitude >= kIntLimit ? std::numeric_limits<int32_t>::min() : -static_cast<int32_t>(magnitude);
+    } else {
+        *value = magnitude >= kIntLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
+    }
+    return true;
+}
 
 // "%f": a single-precision float, correctly rounded: decimal or hexadecimal digits
 // with an optional exponent, or inf, infinity, nan.
-bool ScanFloat(TextFile& file, float* value);
+inline bool ScanFloat(TextFile& file, float* value) {
+    using namespace scan_detail;
+    static const float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* data = file.Data();
+    const char* end = data + file.Size();
+    const char* p = data + file.Position();
+    if (p >= end) return false;
+    p = SkipSpaces(p);
+    file.MoveTo(static_cast<size_t>(p - data));
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    const char* begin = p;
 
-// "%s": passes over the next run of non-white-space characters.
-bool SkipToken(TextFile& file);
-
-// Skips spaces, tabs, line breaks, vertical tabs and form feeds.
-void SkipSpace(TextFile& file);
+    // Plain decimals such as "-12.3456" whose digits fit in a float's 24-bit mantissa,
+    // with at most ten decimals: both operands of one IEEE division are then exact,
+    // and its result is the correctly rounded value.
+    uint32_t mantissa = 0;
+    int digits = 0, scale = 0;
+    while ((ClassOf(p) & kDigit) && digits < 9) {
+        mantissa = mantissa * 10 + static_cast<uint32_t>(*p++ - '0');
+        ++digits;
+    }
+    if (*p == '.') {
+        ++p;
+        while ((ClassOf(p) & kDigit) && digits < 9) {
+            mantissa = mantissa * 10 + static_cast<uint32_t>(*p++ - '0');
+            ++digits;
+            ++scale;
+        }
+    }
+    const char next = static_cast<char>(*p | 0x20);
+    const bool plain = digits > 0 && digits < 9 && scale <= 10 && mantissa <= (1u << 24) &&
+                       !(ClassOf(p) & kDigit) && next != 'e' && next != 'x' && next != 'p';
+    float parsed;
+    if (plain) {
+        parsed = static_cast<float>(mantissa) / kPowersOfTen[scale];
+    } else {
+        p = ScanFloatGeneral(begin, end, &parsed);
+        if (p == nullptr) return false;
+    }
+    file.MoveTo(static_cast<size_t>(p - data));
+    *value = negative ? -parsed : parsed;
+    return true;
+}
 
 }  // namespace brmath

@@ -142,15 +142,40 @@ bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, ReadFailure* fa
     return true;
 }
 
-// Every vertex's weights must lie inside its mesh's weight array; checked once all
-// weights are read, and reported at the vertex count's line.
-bool CheckWeightRanges(const TextFile& file, size_t verticesAt, const Mesh& mesh, int32_t meshIndex,
+// The line of vertex v's record, found again by reading the records before it
+// (only needed to report a fault).
+int VertexLine(TextFile& file, size_t verticesAt, int32_t v) {
+    const size_t saved = file.Position();
+    file.MoveTo(verticesAt);
+    SeekKeyword(file, "numverts", 0);
+    int32_t integer = 0;
+    float real = 0.0f;
+    ScanInt(file, &integer);
+    for (int32_t i = 0; i < v; ++i) {
+        SkipToken(file);
+        SkipToken(file);
+        SkipToken(file);
+        ScanFloat(file, &real);
+        ScanFloat(file, &real);
+        SkipToken(file);
+        ScanInt(file, &integer);
+        ScanInt(file, &integer);
+    }
+    SkipSpace(file);
+    const int line = file.LineAt(file.Position());
+    file.MoveTo(saved);
+    return line;
+}
+
+// Every vertex's weights must lie inside its mesh's weight array; checked once the
+// mesh's weights are read.
+bool CheckWeightRanges(TextFile& file, size_t verticesAt, const Mesh& mesh, int32_t meshIndex,
                        ReadFailure* failure) {
     for (int32_t v = 0; v < mesh.vertexCount; ++v) {
         const MeshVertex& vertex = mesh.vertices[v];
         const int64_t end = static_cast<int64_t>(vertex.weightStart) + vertex.weightCount;
         if (vertex.weightStart < 0 || vertex.weightCount < 0 || end > mesh.weightCount) {
-            return RejectWith(failure, file.LineAt(verticesAt),
+            return RejectWith(failure, VertexLine(file, verticesAt, v),
                               "expected the weights of vertex %d of mesh %d within its %d weights, found weights %d "
                               "to %lld",
                               v, meshIndex, mesh.weightCount, vertex.weightStart, static_cast<long long>(end) - 1);

@@ -17,10 +17,23 @@ namespace brmath {
 constexpr size_t kTextBufferSize = 1024;
 
 bool SeekRequired(TextFile& file, const char* keyword, ReadFailure* failure);
-bool ReadInt(TextFile& file, const char* what, int32_t* value, ReadFailure* failure);
-bool ReadFloat(TextFile& file, const char* what, float* value, ReadFailure* failure);
-bool ReadVector(TextFile& file, const char* what, Vector3* value, ReadFailure* failure);
-bool ReadToken(TextFile& file, const char* what, ReadFailure* failure);
+
+inline bool ReadInt(TextFile& file, const char* what, int32_t* value, ReadFailure* failure) {
+    return ScanInt(file, value) || Reject(failure, file, what);
+}
+
+inline bool ReadFloat(TextFile& file, const char* what, float* value, ReadFailure* failure) {
+    return ScanFloat(file, value) || Reject(failure, file, what);
+}
+
+inline bool ReadVector(TextFile& file, const char* what, Vector3* value, ReadFailure* failure) {
+    return ReadFloat(file, what, &value->x, failure) && ReadFloat(file, what, &value->y, failure) &&
+           ReadFloat(file, what, &value->z, failure);
+}
+
+inline bool ReadToken(TextFile& file, const char* what, ReadFailure* failure) {
+    return SkipToken(file) || Reject(failure, file, what);
+}
 // The next double-quoted text, the search for its quote included.
 bool ReadQuoted(TextFile& file, const char* what, char* out, ReadFailure* failure);
 

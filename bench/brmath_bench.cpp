@@ -1,0 +1,82 @@
+// Loading, posing and drawing the large generated model through the exports.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "actor/actor_table.h"
+#include "brmath/brmath.h"
+#include "large_model.h"
+#include "support/recording_device.h"
+
+namespace {
+
+// The model is written once per run into a temporary folder.
+struct LargeModel {
+    LargeModel() {
+        folder = (std::filesystem::temp_directory_path() / "brmath-bench-model").string();
+        std::filesystem::create_directories(folder);
+        path = brmath_bench::WriteLargeModel(folder);
+        bytes = static_cast<int64_t>(std::filesystem::file_size(path));
+    }
+    ~LargeModel() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::string folder;
+    std::string path;
+    int64_t bytes = 0;
+};
+
+const LargeModel& Model() {
+    static const LargeModel model;
+    return model;
+}
+
+int64_t VertexCount(int slot) {
+    const brmath::Actor& actor = brmath::TheActorTable().actors[slot];
+    int64_t vertices = 0;
+    for (int m = 0; m < actor.meshCount; ++m) vertices += actor.meshes[m].vertexCount;
+    return vertices;
+}
+
+void BM_LoadActor(benchmark::State& state) {
+    const LargeModel& model = Model();
+    for (auto _ : state) {
+        if (MD5_LoadActor(0, model.path.c_str()) != 1) state.SkipWithError("the model did not load");
+    }
+    state.SetBytesProcessed(state.iterations() * model.bytes);
+    state.counters["mesh_MB"] = static_cast<double>(model.bytes) / 1e6;
+}
+BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProceedAnimation(benchmark::State& state) {
+    if (MD5_LoadActor(1, Model().path.c_str()) != 1) state.SkipWithError("the model did not load");
+    const int64_t vertices = VertexCount(1);
+    int frame = 0;
+    for (auto _ : state) MD5_ProceedAnimation(1, frame++);
+    // Seconds per vertex for the whole call: pose, skin, normals, tangent frames.
+    state.counters["per_vertex"] =
+        benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsIterationInvariantRate |
+                                                              benchmark::Counter::kInvert);
+    state.counters["vertices"] = static_cast<double>(vertices);
+}
+BENCHMARK(BM_ProceedAnimation)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RenderActor(benchmark::State& state) {
+    if (MD5_LoadActor(2, Model().path.c_str()) != 1) state.SkipWithError("the model did not load");
+    MD5_ProceedAnimation(2, 17);
+    brmath_test::RecordingDevice device;
+    device.copyVertices = false;
+    for (auto _ : state) {
+        device.calls.clear();
+        benchmark::DoNotOptimize(MD5_RenderActor(2, device.Device()));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(device.bytesReceived));
+}
+BENCHMARK(BM_RenderActor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building and testing BRMath needs on a Debian machine, when missing:
+# the native toolchain, GoogleTest and Google Benchmark, MinGW-w64 for the Windows
+# DLL, Wine (32-bit) with Xvfb and Mesa for running it, and the command-line tool's
+# libraries. Needs root for apt-get; does nothing when all is there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang googletest libgtest-dev libbenchmark-dev
+  libpng-dev libcli11-dev nlohmann-json3-dev
+  g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libglx-mesa0:i386
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}" >&2
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

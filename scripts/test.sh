@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds BRMath three ways and runs every test: native (Release), native under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the 32-bit Windows DLL with its
+# tests under Wine. Ends with one line: "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash scripts/setup.sh || { echo "setup failed"; exit 1; }
+
+export WINEDEBUG=-all
+export WINEPREFIX="${WINEPREFIX:-$root/build/wine-prefix}"
+jobs=$(nproc)
+total_passed=0
+total_failed=0
+
+suite() {
+  local name=$1
+  shift
+  local dir="$root/build/$name"
+  echo "== $name: configure and build"
+  if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 ||
+     ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+    tail -n 40 "$dir.configure.log" "$dir.build.log" 2>/dev/null
+    echo "== $name: build failed"
+    total_failed=$((total_failed + 1))
+    return
+  fi
+  echo "== $name: test"
+  local log="$dir.test.log"
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 900) 2>&1 | tee "$log" | grep -E "tests passed|\*\*\*|Failed|Passed.*sec$" | grep -v "Passed" || true
+  local line
+  line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    echo "== $name: no test summary"
+    total_failed=$((total_failed + 1))
+    return
+  fi
+  local failed count
+  failed=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+  count=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/')
+  echo "== $name: $((count - failed)) passed, $failed failed"
+  total_passed=$((total_passed + count - failed))
+  total_failed=$((total_failed + failed))
+}
+
+mkdir -p "$root/build"
+mkdir -p "$WINEPREFIX"
+# Make Wine's prefix once, in the background, while the native builds run.
+(wineboot --init >/dev/null 2>&1 || true) &
+wine_ready=$!
+
+suite native -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_BENCH=ON
+suite sanitize -DCMAKE_BUILD_TYPE=Debug -DBRMATH_SANITIZE=ON -DBRMATH_BUILD_TOOLS=ON
+wait "$wine_ready"
+suite windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+
+echo
+echo "$total_passed passed, $total_failed failed"
+[ "$total_failed" -eq 0 ]

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <string>
+
+#include "md5/formatted_input.h"
+#include "support/float_bits.h"
+
+using namespace brmath;
+
+namespace {
+
+bool Int(const std::string& text, int32_t* value, size_t* end = nullptr) {
+    TextFile file;
+    file.OpenText(text.data(), text.size());
+    const bool ok = ScanInt(file, value);
+    if (end) *end = file.Position();
+    return ok;
+}
+
+bool Float(const std::string& text, float* value, size_t* end = nullptr) {
+    TextFile file;
+    file.OpenText(text.data(), text.size());
+    const bool ok = ScanFloat(file, value);
+    if (end) *end = file.Position();
+    return ok;
+}
+
+}  // namespace
+
+TEST(ScanIntTest, DecimalOctalAndHexadecimal) {
+    int32_t v = 0;
+    ASSERT_TRUE(Int("  42", &v));
+    EXPECT_EQ(v, 42);
+    ASSERT_TRUE(Int("010", &v));
+    EXPECT_EQ(v, 8);
+    ASSERT_TRUE(Int("0x10", &v));
+    EXPECT_EQ(v, 16);
+    ASSERT_TRUE(Int("-0X1f", &v));
+    EXPECT_EQ(v, -31);
+    ASSERT_TRUE(Int("+7", &v));
+    EXPECT_EQ(v, 7);
+    ASSERT_TRUE(Int("\n\t-1", &v));
+    EXPECT_EQ(v, -1);
+}
+
+TEST(ScanIntTest, StopsWhereTheNumberEnds) {
+    int32_t v = 0;
+    size_t end = 0;
+    ASSERT_TRUE(Int("08", &v, &end));  // octal: the 8 is not a digit of it
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(end, 1u);
+    ASSERT_TRUE(Int("12)", &v, &end));
+    EXPECT_EQ(v, 12);
+    EXPECT_EQ(end, 2u);
+    ASSERT_TRUE(Int("0xg", &v, &end));
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(end, 1u);
+}
+
+TEST(ScanIntTest, RefusesWhatIsNoNumberAndSaturates) {
+    int32_t v = 5;
+    EXPECT_FALSE(Int("", &v));
+    EXPECT_FALSE(Int("abc", &v));
+    EXPECT_FALSE(Int("-", &v));
+    EXPECT_EQ(v, 5);
+    ASSERT_TRUE(Int("2147483648", &v));
+    EXPECT_EQ(v, 2147483647);
+    ASSERT_TRUE(Int("-99999999999999999999", &v));
+    EXPECT_EQ(v, -2147483647 - 1);
+}
+
+TEST(ScanFloatTest, CorrectlyRoundedSinglePrecision) {
+    float f = 0;
+    ASSERT_TRUE(Float("0.1", &f));
+    EXPECT_EQ(f, 0.1f);
+    ASSERT_TRUE(Float("-2.5e-3", &f));
+    EXPECT_EQ(f, -2.5e-3f);
+    ASSERT_TRUE(Float("+.5", &f));
+    EXPECT_EQ(f, 0.5f);
+    ASSERT_TRUE(Float("3.", &f));
+    EXPECT_EQ(f, 3.0f);
+    // Halfway between two floats, where rounding through double would go wrong.
+    ASSERT_TRUE(Float("1.00000005960464477539062500000000001", &f));
+    EXPECT_EQ(f, 1.00000011920928955078125f);
+    ASSERT_TRUE(Float("-0", &f));
+    EXPECT_TRUE(std::signbit(f));
+}
+
+TEST(ScanFloatTest, SpecialValuesHexAndRange) {
+    float f = 0;
+    ASSERT_TRUE(Float("inf", &f));
+    EXPECT_TRUE(std::isinf(f));
+    ASSERT_TRUE(Float("-Infinity", &f));
+    EXPECT_TRUE(std::isinf(f) && f < 0);
+    ASSERT_TRUE(Float("nan", &f));
+    EXPECT_TRUE(std::isnan(f));
+    ASSERT_TRUE(Float("0x1.8p1", &f));
+    EXPECT_EQ(f, 3.0f);
+    ASSERT_TRUE(Float("1e40", &f));
+    EXPECT_TRUE(std::isinf(f));
+    ASSERT_TRUE(Float("-1e-60", &f));
+    EXPECT_EQ(f, 0.0f);
+    EXPECT_TRUE(std::signbit(f));
+    ASSERT_TRUE(Float("1e-40", &f));
+    EXPECT_GT(f, 0.0f);  // a subnormal, not zero
+}
+
+TEST(ScanFloatTest, RefusesWhatIsNoNumber) {
+    float f = 9;
+    EXPECT_FALSE(Float("(", &f));
+    EXPECT_FALSE(Float("", &f));
+    EXPECT_FALSE(Float("+-1", &f));
+    EXPECT_FALSE(Float(".", &f));
+    EXPECT_EQ(f, 9.0f);
+    size_t end = 0;
+    ASSERT_TRUE(Float("0.5)", &f, &end));
+    EXPECT_EQ(end, 3u);
+}
+
+TEST(ScanFloatTest, IgnoresTheHostLocale) {
+    // A host that set a decimal-comma locale still reads "0.5" as one half.
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    const bool changed = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr ||
+                         std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") != nullptr;
+    float f = 0;
+    EXPECT_TRUE(Float("0.5", &f));
+    EXPECT_EQ(f, 0.5f);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!changed) GTEST_SKIP() << "no decimal-comma locale installed";
+}
+
+TEST(SkipTokenTest, PassesOverOneRunOfNonSpace) {
+    TextFile file;
+    const std::string text = "  vert\t0 (";
+    file.OpenText(text.data(), text.size());
+    EXPECT_TRUE(SkipToken(file));
+    EXPECT_EQ(file.Position(), 6u);
+    EXPECT_TRUE(SkipToken(file));
+    EXPECT_TRUE(SkipToken(file));
+    EXPECT_FALSE(SkipToken(file));
+}

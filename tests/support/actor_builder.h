@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "actor/actor.h"
+#include "actor/allocation.h"
+
+namespace brmath_test {
+
+// Builds actors in memory, owned the way the readers own them, for tests of posing,
+// normals and drawing that need no file.
+struct MeshSpec {
+    std::vector<brmath::Vector3> positions;
+    std::vector<brmath::Vector2> texCoords;  // as stored: v already negated
+    std::vector<std::array<int32_t, 3>> triangles;
+};
+
+template <typename T>
+T* CopyToHeap(const std::vector<T>& items) {
+    T* array = brmath::AllocateArray<T>(static_cast<int64_t>(items.size()));
+    for (size_t i = 0; i < items.size(); ++i) array[i] = items[i];
+    return array;
+}
+
+inline void AddMeshes(brmath::Actor& actor, const std::vector<MeshSpec>& specs) {
+    actor.meshCount = static_cast<int32_t>(specs.size());
+    actor.meshes = brmath::AllocateArray<brmath::Mesh>(actor.meshCount);
+    for (size_t m = 0; m < specs.size(); ++m) {
+        const MeshSpec& spec = specs[m];
+        brmath::Mesh& mesh = actor.meshes[m];
+        std::memset(&mesh, 0, sizeof(mesh));
+        mesh.texture = -1;
+        mesh.localTexture = -1;
+        std::vector<brmath::MeshVertex> vertices(spec.positions.size());
+        for (size_t v = 0; v < vertices.size(); ++v) {
+            vertices[v] = brmath::MeshVertex{};
+            vertices[v].position = spec.positions[v];
+            if (v < spec.texCoords.size()) vertices[v].texCoord = spec.texCoords[v];
+        }
+        std::vector<brmath::MeshTriangle> triangles(spec.triangles.size());
+        for (size_t t = 0; t < triangles.size(); ++t) {
+            for (int c = 0; c < 3; ++c) triangles[t].indices[c] = spec.triangles[t][c];
+        }
+        mesh.vertexCount = static_cast<int32_t>(vertices.size());
+        mesh.vertices = CopyToHeap(vertices);
+        mesh.triangleCount = static_cast<int32_t>(triangles.size());
+        mesh.triangles = CopyToHeap(triangles);
+    }
+}
+
+}  // namespace brmath_test

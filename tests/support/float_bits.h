@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "math/vector3.h"
+
+namespace brmath_test {
+
+inline uint32_t Bits(float f) {
+    uint32_t b;
+    std::memcpy(&b, &f, sizeof(b));
+    return b;
+}
+
+// Distance in units in the last place between two finite floats of the same sign.
+inline int64_t UlpDistance(float a, float b) {
+    const int64_t ia = static_cast<int32_t>(Bits(a)), ib = static_cast<int32_t>(Bits(b));
+    return ia > ib ? ia - ib : ib - ia;
+}
+
+}  // namespace brmath_test
+
+#define EXPECT_VEC3_EQ(v, ex, ey, ez) \
+    do {                              \
+        EXPECT_EQ((v).x, (ex));       \
+        EXPECT_EQ((v).y, (ey));       \
+        EXPECT_EQ((v).z, (ez));       \
+    } while (0)
+
+#define EXPECT_VEC3_NEAR(v, ex, ey, ez, tol) \
+    do {                                     \
+        EXPECT_NEAR((v).x, (ex), (tol));     \
+        EXPECT_NEAR((v).y, (ey), (tol));     \
+        EXPECT_NEAR((v).z, (ez), (tol));     \
+    } while (0)
