@@ -7,8 +7,8 @@
 
 #include "actor/actor_table.h"
 #include "brmath/brmath.h"
-#include "large_model.h"
 #include "support/recording_device.h"
+#include "support/tube_model.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct LargeModel {
     LargeModel() {
         folder = (std::filesystem::temp_directory_path() / "brmath-bench-model").string();
         std::filesystem::create_directories(folder);
-        path = brmath_bench::WriteLargeModel(folder);
+        path = brmath_test::WriteTubeModel(folder, brmath_test::LargeTube());
         bytes = static_cast<int64_t>(std::filesystem::file_size(path));
     }
     ~LargeModel() {

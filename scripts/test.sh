@@ -50,6 +50,9 @@ mkdir -p "$WINEPREFIX"
 wine_ready=$!
 
 suite native -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_BENCH=ON
+# Allocations the library expects to fail return null instead of aborting the run.
+export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
+export UBSAN_OPTIONS=print_stacktrace=1
 suite sanitize -DCMAKE_BUILD_TYPE=Debug -DBRMATH_SANITIZE=ON -DBRMATH_BUILD_TOOLS=ON
 wait "$wine_ready"
 suite windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include "actor/allocation.h"
 
 namespace brmath {
@@ -25,11 +29,18 @@ bool ReadWholeFile(const char* path, char** data, size_t* size) {
     *size = 0;
     std::FILE* file = OpenForReading(path);
     if (file == nullptr) return false;
+#if !defined(_WIN32)
+    // A folder opens here too; only a regular file is read.
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::fclose(file);
+        return false;
+    }
+#endif
     bool ok = false;
     char* buffer = nullptr;
     long length = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-    // A folder opens on some systems; its length is not a file's and reading it fails.
     if (length >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
         buffer = static_cast<char*>(AllocateBytes(static_cast<size_t>(length) + 1));
         if (buffer != nullptr) {
