@@ -173,3 +173,16 @@ TEST(MeshReaderTest, ReloadingReplacesTheModel) {
     EXPECT_STREQ(actor.joints[1].name, "knee");
     EXPECT_EQ(actor.meshCount, 1);
 }
+
+TEST(MeshReaderTest, VerticesNoTriangleUsesHaveZeroTangentFrames) {
+    std::string text = Replace(brmath_test::kRigMesh, "numverts 3", "numverts 4");
+    text = Replace(text, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 2 2\n\tvert 3 ( 1 1 ) 0 1");
+    TempFolder folder;
+    Actor actor;
+    ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", text).c_str()));
+    const brmath::MeshVertex& unused = actor.meshes[0].vertices[3];
+    EXPECT_VEC3_EQ(unused.normal, 0.0f, 0.0f, 0.0f);
+    EXPECT_VEC3_EQ(unused.tangent, 0.0f, 0.0f, 0.0f);
+    EXPECT_VEC3_EQ(unused.bitangent, 0.0f, 0.0f, 0.0f);
+    EXPECT_VEC3_EQ(unused.tangentNormal, 0.0f, 0.0f, 0.0f);
+}

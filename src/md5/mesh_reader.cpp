@@ -74,7 +74,10 @@ bool ReadVertices(TextFile& file, Mesh& mesh, ReadFailure* failure) {
         return OutOfMemory(failure, file);
     }
     for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+        // Start from zero: a vertex no triangle uses never gets a tangent frame written,
+        // and must not show the host whatever the memory held.
         MeshVertex& vertex = mesh.vertices[v];
+        vertex = MeshVertex{};
         float u = 0.0f, t = 0.0f;
         if (!ReadToken(file, "\"vert\"", failure) || !ReadToken(file, "the vertex number", failure) ||
             !ReadToken(file, "\"(\"", failure) || !ReadFloat(file, "the texture coordinate u", &u, failure) ||

@@ -175,18 +175,29 @@ const Vec kSideways{1, 0, 0};  // swinging forwards and back
 const Vec kForwards{0, 1, 0};  // raising sideways
 const Vec kUp{0, 0, 1};        // turning
 
-Pose Idle(double t) {  // t in 0..1
+Pose Idle(double t) {  // t in 0..1: looking around, shifting weight, swinging the arms
     Pose pose;
-    const double breath = std::sin(2 * kPi * t);
-    pose.pelvisOffset.z = 0.08 * breath;
-    pose.Turn("chest", kSideways, 2 * breath);
-    pose.Turn("head", kUp, 20 * std::sin(2 * kPi * t));
-    pose.Turn("head", kSideways, 5 * std::sin(4 * kPi * t));
-    pose.Turn("l_upperarm", kForwards, 6 + 2 * breath);
-    pose.Turn("r_upperarm", kForwards, -6 - 2 * breath);
-    pose.Turn("l_forearm", kSideways, -10);
-    pose.Turn("r_forearm", kSideways, -10);
-    pose.Turn("antenna", kSideways, 10 * std::sin(4 * kPi * t));
+    const double turn = std::sin(2 * kPi * t);
+    const double breath = std::sin(4 * kPi * t);
+    pose.pelvisOffset.z = -0.15 + 0.12 * breath;
+    pose.Turn("pelvis", kUp, -8 * turn);
+    pose.Turn("chest", kUp, 16 * turn);
+    pose.Turn("chest", kSideways, 3 * breath);
+    pose.Turn("head", kUp, 40 * turn);
+    pose.Turn("head", kSideways, -8 * breath);
+    pose.Turn("l_thigh", kSideways, 10 + 6 * breath);
+    pose.Turn("r_thigh", kSideways, 10 + 6 * breath);
+    pose.Turn("l_shin", kSideways, -18 - 10 * breath);
+    pose.Turn("r_shin", kSideways, -18 - 10 * breath);
+    pose.Turn("l_foot", kSideways, 8 + 4 * breath);
+    pose.Turn("r_foot", kSideways, 8 + 4 * breath);
+    pose.Turn("l_upperarm", kSideways, 22 * turn);
+    pose.Turn("r_upperarm", kSideways, -22 * turn);
+    pose.Turn("l_upperarm", kForwards, 12);
+    pose.Turn("r_upperarm", kForwards, -12);
+    pose.Turn("l_forearm", kSideways, -35 - 15 * turn);
+    pose.Turn("r_forearm", kSideways, -35 + 15 * turn);
+    pose.Turn("antenna", kSideways, 20 * std::sin(6 * kPi * t));
     return pose;
 }
 

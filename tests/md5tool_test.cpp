@@ -1,0 +1,211 @@
+// md5tool's commands, run in process on the bundled sample and on files the tests write.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "actor/actor.h"
+#include "commands.h"
+#include "support/float_bits.h"
+#include "support/sample_models.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const std::string kSampleMesh = std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh";
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+Result Tool(std::vector<std::string> args) {
+    args.insert(args.begin(), "md5tool");
+    std::ostringstream out, err;
+    const int status = md5tool::Run(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// Reads an 8-bit RGB PNG into bytes; empty when it cannot.
+std::vector<unsigned char> ReadPng(const std::string& path, int* width, int* height) {
+    png_image image;
+    std::memset(&image, 0, sizeof(image));
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    *width = static_cast<int>(image.width);
+    *height = static_cast<int>(image.height);
+    return pixels;
+}
+
+using Json = nlohmann::basic_json<std::map, std::vector, std::string, bool, std::int64_t, std::uint64_t, float>;
+
+float AsFloat(const Json& value) {
+    if (value.is_string()) {
+        const std::string text = value.get<std::string>();
+        if (text == "nan") return NAN;
+        return text == "inf" ? INFINITY : -INFINITY;
+    }
+    return value.get<float>();
+}
+
+bool SameFloat(const Json& value, float expected) {
+    const float actual = AsFloat(value);
+    return std::isnan(expected) ? std::isnan(actual) : brmath_test::Bits(actual) == brmath_test::Bits(expected);
+}
+
+}  // namespace
+
+TEST(Md5ToolTest, UsageErrorsAndHelp) {
+    EXPECT_EQ(Tool({}).status, md5tool::kBadUsage);
+    EXPECT_EQ(Tool({"frobnicate"}).status, md5tool::kBadUsage);
+    EXPECT_EQ(Tool({"info"}).status, md5tool::kBadUsage);
+    EXPECT_EQ(Tool({"render", kSampleMesh}).status, md5tool::kBadUsage);  // no -o
+    EXPECT_EQ(Tool({"render", kSampleMesh, "--size", "big", "-o", "x.png"}).status, md5tool::kBadUsage);
+    EXPECT_EQ(Tool({"render", kSampleMesh, "--frames", "5:2", "-o", "x.png"}).status, md5tool::kBadUsage);
+    EXPECT_EQ(Tool({"render", kSampleMesh, "--frame", "1", "--frames", "0:4", "-o", "x.png"}).status,
+              md5tool::kBadUsage);
+    for (const char* command : {"info", "check", "pose", "render"}) {
+        const Result help = Tool({command, "--help"});
+        EXPECT_EQ(help.status, md5tool::kSuccess) << command;
+        EXPECT_NE(help.out.find("Usage"), std::string::npos) << command;
+    }
+    EXPECT_EQ(Tool({"--help"}).status, md5tool::kSuccess);
+}
+
+TEST(Md5ToolTest, InfoShowsTheSample) {
+    const Result result = Tool({"info", kSampleMesh});
+    ASSERT_EQ(result.status, md5tool::kSuccess) << result.err;
+    EXPECT_NE(result.out.find("23 joints, 2 meshes, 3 clips"), std::string::npos);
+    EXPECT_NE(result.out.find("      2 spine"), std::string::npos);  // pelvis's child, indented under it
+    EXPECT_NE(result.out.find("1 walk: 32 frames at 24 fps, 23 tracks"), std::string::npos);
+    EXPECT_NE(result.out.find("bind pose bounds"), std::string::npos);
+    EXPECT_EQ(Tool({"info", "no/such/file.md5mesh"}).status, md5tool::kBadInput);
+}
+
+TEST(Md5ToolTest, CheckAcceptsTheSampleAndNamesReasons) {
+    const std::string folder = std::string(BRMATH_SAMPLES_DIR) + "/robot/";
+    const Result good = Tool({"check", folder + "robot.md5mesh", folder + "walk.md5anim"});
+    EXPECT_EQ(good.status, md5tool::kSuccess) << good.out << good.err;
+    EXPECT_NE(good.out.find("robot.md5mesh: OK: 23 joints, 2 meshes"), std::string::npos);
+    EXPECT_NE(good.out.find("walk.md5anim: OK: 32 frames at 24 fps, 23 tracks, every track names a joint"),
+              std::string::npos);
+
+    brmath_test::TempFolder temp;
+    std::string mesh = brmath_test::kRigMesh;
+    mesh.replace(mesh.find("tri 0 0 1 2"), 11, "tri 0 0 1 9");
+    const std::string bad = temp.Write("bad.md5mesh", mesh);
+    std::string clip = brmath_test::kWorkedClip;
+    clip.replace(clip.find("0.7 0.8"), 7, "0.7");
+    const std::string badClip = temp.Write("short.md5anim", clip);
+    const Result result = Tool({"check", bad, badClip});
+    EXPECT_EQ(result.status, md5tool::kBadInput);
+    EXPECT_NE(result.out.find(bad + ":22: error: expected a vertex index from 0 to 2, found 9"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find(badClip + ":"), std::string::npos);
+    EXPECT_NE(result.out.find("expected an animated component, found \"}\""), std::string::npos) << result.out;
+    EXPECT_EQ(Tool({"check", temp.Write("notes.txt", "hello")}).status, md5tool::kBadInput);
+}
+
+TEST(Md5ToolTest, PoseJsonReadsBackAsTheExactState) {
+    const Result result = Tool({"pose", kSampleMesh, "--clip", "1", "--frame", "5", "--frame", "-3", "--json"});
+    ASSERT_EQ(result.status, md5tool::kSuccess) << result.err;
+    const Json document = Json::parse(result.out);
+    ASSERT_EQ(document["states"].size(), 2u);
+
+    brmath::Actor actor;
+    ASSERT_TRUE(actor.LoadMesh(kSampleMesh.c_str()));
+    ASSERT_TRUE(actor.SetAnimation(1));
+    const int frames[] = {5, -3};
+    for (int s = 0; s < 2; ++s) {
+        actor.ProceedAnimation(frames[s]);
+        const Json& state = document["states"][s];
+        EXPECT_EQ(state["frame"].get<int>(), frames[s]);
+        for (int j = 0; j < actor.jointCount; ++j) {
+            for (int i = 0; i < 16; ++i) {
+                ASSERT_TRUE(SameFloat(state["joints"][j]["matrix"][i], actor.joints[j].matrix.m[i]));
+            }
+        }
+        int mismatches = 0;
+        for (int m = 0; m < actor.meshCount; ++m) {
+            for (int v = 0; v < actor.meshes[m].vertexCount; ++v) {
+                const brmath::MeshVertex& vertex = actor.meshes[m].vertices[v];
+                const Json& written = state["meshes"][m]["vertices"][v];
+                const brmath::Vector3* fields[] = {&vertex.position, &vertex.normal, &vertex.tangent,
+                                                   &vertex.bitangent, &vertex.tangentNormal};
+                const char* names[] = {"position", "normal", "tangent", "bitangent", "tangentNormal"};
+                for (int f = 0; f < 5; ++f) {
+                    for (int k = 0; k < 3; ++k) mismatches += SameFloat(written[names[f]][k], (*fields[f])[k]) ? 0 : 1;
+                }
+                mismatches += SameFloat(written["texCoord"][1], vertex.texCoord.y) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+        const Json& render = state["render"];
+        EXPECT_EQ(render["result"].get<int>(), 3 * actor.meshes[1].triangleCount);
+        EXPECT_EQ(render["calls"][0]["call"].get<std::string>(), "SetVertexShader");
+        EXPECT_EQ(render["calls"][0]["handle"].get<int>(), 0x112);
+        // The first corner of the first triangle, y and z exchanged.
+        const brmath::MeshVertex& corner = actor.meshes[0].vertices[actor.meshes[0].triangles[0].indices[0]];
+        const Json& first = render["calls"][1]["vertices"][0];
+        EXPECT_TRUE(SameFloat(first[1], corner.position.z));
+        EXPECT_TRUE(SameFloat(first[2], corner.position.y));
+    }
+}
+
+TEST(Md5ToolTest, PoseWritesNonFiniteValuesAsStrings) {
+    brmath_test::TempFolder temp;
+    // Collinear texture coordinates give an infinite tangent frame.
+    std::string mesh = brmath_test::kRigMesh;
+    mesh.replace(mesh.find("vert 2 ( 0 1 )"), 14, "vert 2 ( 2 0 )");
+    const Result result = Tool({"pose", temp.Write("flat.md5mesh", mesh), "--json"});
+    ASSERT_EQ(result.status, md5tool::kSuccess) << result.err;
+    EXPECT_TRUE(result.out.find("\"inf\"") != std::string::npos || result.out.find("\"nan\"") != std::string::npos ||
+                result.out.find("\"-inf\"") != std::string::npos);
+    EXPECT_NO_THROW(Json::parse(result.out));
+    EXPECT_EQ(Tool({"pose", kSampleMesh, "--clip", "7", "--frame", "0"}).status, md5tool::kBadInput);
+}
+
+TEST(Md5ToolTest, RenderDrawsTheModelAndFramesDiffer) {
+    brmath_test::TempFolder temp;
+    const std::string first = temp.File("walk0.png"), second = temp.File("walk8.png");
+    const Result a = Tool({"render", kSampleMesh, "--clip", "1", "--frame", "0", "--size", "160x200", "-o", first});
+    const Result b = Tool({"render", kSampleMesh, "--clip", "1", "--frame", "8", "--size", "160x200", "-o", second});
+    ASSERT_EQ(a.status, md5tool::kSuccess) << a.err;
+    ASSERT_EQ(b.status, md5tool::kSuccess) << b.err;
+    double coverage = 0;
+    ASSERT_EQ(std::sscanf(a.out.substr(a.out.find("covers ")).c_str(), "covers %lf%%", &coverage), 1);
+    EXPECT_GT(coverage, 3.0);
+    EXPECT_LT(coverage, 60.0);
+
+    int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+    const std::vector<unsigned char> p1 = ReadPng(first, &w1, &h1), p2 = ReadPng(second, &w2, &h2);
+    ASSERT_EQ(w1, 160);
+    ASSERT_EQ(h1, 200);
+    ASSERT_EQ(p1.size(), p2.size());
+    int different = 0;
+    for (size_t i = 0; i < p1.size(); i += 3) different += std::memcmp(&p1[i], &p2[i], 3) != 0 ? 1 : 0;
+    EXPECT_GT(different, w1 * h1 / 100);  // the legs moved
+
+    const std::string sheet = temp.File("sheet.png");
+    const Result c = Tool({"render", kSampleMesh, "--frames", "0:60:10", "--size", "64x64", "--supersample", "1", "-o",
+                          sheet});
+    ASSERT_EQ(c.status, md5tool::kSuccess) << c.err;
+    int sw = 0, sh = 0;
+    EXPECT_FALSE(ReadPng(sheet, &sw, &sh).empty());
+    EXPECT_EQ(sw, 4 * 64 + 3 * 4);  // six frames: four columns, two rows
+    EXPECT_EQ(sh, 2 * 64 + 4);
+
+    EXPECT_EQ(Tool({"render", temp.File("missing.md5mesh"), "-o", first}).status, md5tool::kBadInput);
+    EXPECT_EQ(Tool({"render", kSampleMesh, "--clip", "9", "-o", first}).status, md5tool::kBadInput);
+    EXPECT_EQ(Tool({"render", kSampleMesh, "-o", temp.File("no/such/folder/x.png")}).status, md5tool::kBadInput);
+}
