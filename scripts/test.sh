@@ -39,6 +39,8 @@ suite() {
   failed=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
   count=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/')
   echo "== $name: $((count - failed)) passed, $failed failed"
+  # Tests that keep pictures for a person to look at say where.
+  grep -h "the pictures are" "$dir/Testing/Temporary/LastTest.log" 2>/dev/null | sed "s/^/== $name: /" || true
   total_passed=$((total_passed + count - failed))
   total_failed=$((total_failed + failed))
 }

@@ -209,3 +209,21 @@ TEST(Md5ToolTest, RenderDrawsTheModelAndFramesDiffer) {
     EXPECT_EQ(Tool({"render", kSampleMesh, "--clip", "9", "-o", first}).status, md5tool::kBadInput);
     EXPECT_EQ(Tool({"render", kSampleMesh, "-o", temp.File("no/such/folder/x.png")}).status, md5tool::kBadInput);
 }
+
+TEST(SampleTest, NormalsPointOutwards) {
+    brmath::Actor actor;
+    ASSERT_TRUE(actor.LoadMesh(kSampleMesh.c_str()));
+    // The highest and lowest vertices of the model face up and down.
+    const brmath::MeshVertex* top = nullptr;
+    const brmath::MeshVertex* bottom = nullptr;
+    for (int m = 0; m < actor.meshCount; ++m) {
+        for (int v = 0; v < actor.meshes[m].vertexCount; ++v) {
+            const brmath::MeshVertex& vertex = actor.meshes[m].vertices[v];
+            if (top == nullptr || vertex.position.z > top->position.z) top = &vertex;
+            if (bottom == nullptr || vertex.position.z < bottom->position.z) bottom = &vertex;
+        }
+    }
+    ASSERT_NE(top, nullptr);
+    EXPECT_GT(top->normal.z, 0.5f);
+    EXPECT_LT(bottom->normal.z, -0.5f);
+}

@@ -102,9 +102,10 @@ struct Mesh {
         for (int r = 0; r < rings; ++r) {
             for (int s = 0; s < segments; ++s) {
                 const int i0 = base + r * row + s, i1 = i0 + 1, i2 = i0 + row, i3 = i2 + 1;
-                // Faces are wound so that (p2 - p0) x (p1 - p0) points outwards.
-                if (r != 0) triangles.insert(triangles.end(), {i0, i1, i2});
-                if (r != rings - 1) triangles.insert(triangles.end(), {i1, i3, i2});
+                // Wound so that (p2 - p0) x (p1 - p0), the direction of the library's face
+                // normal, points outwards.
+                if (r != 0) triangles.insert(triangles.end(), {i0, i2, i1});
+                if (r != rings - 1) triangles.insert(triangles.end(), {i1, i2, i3});
             }
         }
     }

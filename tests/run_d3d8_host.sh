@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs the Direct3D 8 host program under Wine on a virtual X display (Mesa draws for
+# Wine's Direct3D), drawing frames 0 and 8 of the sample's walk, and keeps the pictures.
+# Usage: run_d3d8_host.sh HOST_EXE BRMATH_DLL MESH OUTPUT_FOLDER
+set -euo pipefail
+host=$1 dll=$2 mesh=$3 out=$4
+first="$out/d3d8-walk-frame-0.bmp"
+second="$out/d3d8-walk-frame-8.bmp"
+rm -f "$first" "$second"
+# Wine's drive Z: is the Unix root.
+xvfb-run -a -s "-screen 0 1024x768x24" wine "$host" "Z:$dll" "Z:$mesh" 1 0 8 "Z:$first" "Z:$second" 2>/dev/null
+echo "the pictures are $first and $second"
