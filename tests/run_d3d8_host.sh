@@ -7,6 +7,12 @@ host=$1 dll=$2 mesh=$3 out=$4
 first="$out/d3d8-walk-frame-0.bmp"
 second="$out/d3d8-walk-frame-8.bmp"
 rm -f "$first" "$second"
+# A Wine prefix of its own: the other tests' Wine runs without a display, and a prefix's
+# desktop keeps the display it started with.
+export WINEPREFIX="$out/wine-prefix-display"
+mkdir -p "$WINEPREFIX"
 # Wine's drive Z: is the Unix root.
-xvfb-run -a -s "-screen 0 1024x768x24" wine "$host" "Z:$dll" "Z:$mesh" 1 0 8 "Z:$first" "Z:$second" 2>/dev/null
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+  'status=0; wine "$@" || status=$?; wineserver -k 2>/dev/null || true; exit $status' \
+  run "$host" "Z:$dll" "Z:$mesh" 1 0 8 "Z:$first" "Z:$second"
 echo "the pictures are $first and $second"
