@@ -13,6 +13,7 @@
 
 #include "actor/actor.h"
 #include "commands.h"
+#include "support/corpus.h"
 #include "support/float_bits.h"
 #include "support/sample_models.h"
 #include "support/temp_folder.h"
@@ -226,4 +227,14 @@ TEST(SampleTest, NormalsPointOutwards) {
     ASSERT_NE(top, nullptr);
     EXPECT_GT(top->normal.z, 0.5f);
     EXPECT_LT(bottom->normal.z, -0.5f);
+}
+
+TEST(Md5ToolTest, CheckNamesTheReasonForEveryCorpusFile) {
+    for (const brmath_test::CorpusEntry& entry : brmath_test::MalformedCorpus()) {
+        const Result result = Tool({"check", entry.file});
+        EXPECT_EQ(result.status, md5tool::kBadInput) << entry.file;
+        const std::string expected = entry.file + ":" + std::to_string(entry.line) + ": error: ";
+        EXPECT_NE(result.out.find(expected), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find(entry.reason), std::string::npos) << result.out;
+    }
 }
