@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang googletest libgtest-dev libbenchmark-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   libpng-dev libcli11-dev nlohmann-json3-dev
   g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libglx-mesa0:i386
 )

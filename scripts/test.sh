@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds BRMath three ways and runs every test: native (Release), native under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the 32-bit Windows DLL with its
-# tests under Wine. Ends with one line: "N passed, N failed".
+# Builds BRMath four ways and runs every test: native (Release), native under
+# AddressSanitizer and UndefinedBehaviorSanitizer (with the leak check), the 32-bit
+# Windows DLL with its tests under Wine, and the libFuzzer targets, each fuzzing for
+# BRMATH_FUZZ_SECONDS (default 60). Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -58,6 +59,11 @@ export UBSAN_OPTIONS=print_stacktrace=1
 suite sanitize -DCMAKE_BUILD_TYPE=Debug -DBRMATH_SANITIZE=ON -DBRMATH_BUILD_TOOLS=ON
 wait "$wine_ready"
 suite windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+suite fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DBRMATH_FUZZ=ON -DBRMATH_BUILD_TESTS=OFF -DBRMATH_BUILD_TOOLS=OFF -DBRMATH_FUZZ_SECONDS="${BRMATH_FUZZ_SECONDS:-60}"
+# How far each fuzz target got.
+grep -hE "^[0-9]+/[0-9]+ Test:|stat::(number_of_executed_units|average_exec_per_sec)" \
+  "$root/build/fuzz/Testing/Temporary/LastTest.log" 2>/dev/null | sed "s/^/== fuzz: /" || true
 
 echo
 echo "$total_passed passed, $total_failed failed"
