@@ -1,11 +1,10 @@
-// Smooth vertex normals and per-triangle tangent frames from the skinned positions.
-#include "actor/actor.h"
+// Smooth vertex normals and per-triangle tangent frames from the skinned positions:
+// the plain path.
+#include "anim/kernels.h"
 
 namespace brmath {
 
-namespace {
-
-void ComputeNormals(Mesh& mesh) {
+void ComputeVertexNormalsPlain(Mesh& mesh) {
     MeshVertex* vertices = mesh.vertices;
     for (int32_t v = 0; v < mesh.vertexCount; ++v) vertices[v].normal.Set(0.0f, 0.0f, 0.0f);
     for (int32_t t = 0; t < mesh.triangleCount; ++t) {
@@ -24,7 +23,7 @@ void ComputeNormals(Mesh& mesh) {
     for (int32_t v = 0; v < mesh.vertexCount; ++v) vertices[v].normal.Normalize();
 }
 
-void ComputeTangentFrames(Mesh& mesh) {
+void ComputeTangentFramesPlain(Mesh& mesh) {
     MeshVertex* vertices = mesh.vertices;
     for (int32_t t = 0; t < mesh.triangleCount; ++t) {
         const int32_t* index = mesh.triangles[t].indices;
@@ -68,13 +67,6 @@ void ComputeTangentFrames(Mesh& mesh) {
             corner->tangentNormal.Set(normal);
         }
     }
-}
-
-}  // namespace
-
-void Actor::ComputeNormalsAndTangents() {
-    for (int32_t m = 0; m < meshCount; ++m) ComputeNormals(meshes[m]);
-    for (int32_t m = 0; m < meshCount; ++m) ComputeTangentFrames(meshes[m]);
 }
 
 }  // namespace brmath

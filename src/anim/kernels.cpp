@@ -1,0 +1,43 @@
+#include "anim/kernels.h"
+
+#include <cmath>
+
+namespace brmath {
+
+const DeformKernels kPlainKernels = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
+#if defined(__SSE2__)
+const DeformKernels kFastKernels = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast};
+#else
+const DeformKernels kFastKernels = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
+#endif
+
+namespace {
+const DeformKernels* active = &kFastKernels;
+}  // namespace
+
+const DeformKernels& ActiveKernels() { return *active; }
+void UseKernels(const DeformKernels& kernels) { active = &kernels; }
+
+float HandednessThreshold() {
+    static const float threshold = [] {
+        float t = static_cast<float>(1e-6);
+        if (static_cast<double>(t) < 1e-6) t = std::nextafter(t, 1.0f);
+        return t;
+    }();
+    return threshold;
+}
+
+void Actor::SkinVertices() {
+    const DeformKernels& kernels = ActiveKernels();
+    for (int32_t m = 0; m < meshCount; ++m) kernels.skinVertices(meshes[m], joints);
+    ComputeNormalsAndTangents();
+}
+
+void Actor::ComputeNormalsAndTangents() {
+    // Every mesh's normals are complete before any tangent frame is written.
+    const DeformKernels& kernels = ActiveKernels();
+    for (int32_t m = 0; m < meshCount; ++m) kernels.vertexNormals(meshes[m]);
+    for (int32_t m = 0; m < meshCount; ++m) kernels.tangentFrames(meshes[m]);
+}
+
+}  // namespace brmath
