@@ -6,6 +6,7 @@
 #include <string>
 
 #include "actor/actor_table.h"
+#include "anim/kernels.h"
 #include "brmath/brmath.h"
 #include "support/recording_device.h"
 #include "support/tube_model.h"
@@ -51,7 +52,9 @@ void BM_LoadActor(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Argument 0: the fast kernels the library uses; 1: the plain reference kernels.
 void BM_ProceedAnimation(benchmark::State& state) {
+    brmath::UseKernels(state.range(0) == 0 ? brmath::kFastKernels : brmath::kPlainKernels);
     if (MD5_LoadActor(1, Model().path.c_str()) != 1) state.SkipWithError("the model did not load");
     const int64_t vertices = VertexCount(1);
     int frame = 0;
@@ -61,8 +64,9 @@ void BM_ProceedAnimation(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsIterationInvariantRate |
                                                               benchmark::Counter::kInvert);
     state.counters["vertices"] = static_cast<double>(vertices);
+    brmath::UseKernels(brmath::kFastKernels);
 }
-BENCHMARK(BM_ProceedAnimation)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProceedAnimation)->ArgName("plain")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderActor(benchmark::State& state) {
     if (MD5_LoadActor(2, Model().path.c_str()) != 1) state.SkipWithError("the model did not load");
