@@ -47,8 +47,15 @@ int Differences(const std::vector<brmath::MeshVertex>& a, const std::vector<brma
 }
 
 struct KernelGuard {
-    ~KernelGuard() { brmath::UseKernels(brmath::kFastKernels); }
+    ~KernelGuard() { brmath::UseKernels(brmath::FastKernels()); }
 };
+
+// Every fast kernel set this processor runs, each to be compared with the plain one.
+std::vector<const brmath::DeformKernels*> FastKernelSets() {
+    std::vector<const brmath::DeformKernels*> sets = {&brmath::SseKernels()};
+    if (brmath::AvxKernels() != nullptr) sets.push_back(brmath::AvxKernels());
+    return sets;
+}
 
 }  // namespace
 
@@ -63,24 +70,29 @@ TEST(KernelsTest, FastAndPlainAgreeOnATubeAtManyFrames) {
     brmath_test::TempFolder folder;
     brmath_test::TubeSize size;
     size.rings = 50;
-    size.segments = 37;  // leaves a remainder when triangles go four at a time
+    size.segments = 37;  // leaves a remainder when triangles go four or eight at a time
     size.joints = 12;
     size.meshes = 2;
     size.frames = 30;
     const std::string path = brmath_test::WriteTubeModel(folder.Path(), size);
-    Actor fast, plain;
-    brmath::UseKernels(brmath::kFastKernels);
-    ASSERT_TRUE(fast.LoadMesh(path.c_str()));
-    brmath::UseKernels(brmath::kPlainKernels);
+    Actor plain;
+    brmath::UseKernels(brmath::PlainKernels());
     ASSERT_TRUE(plain.LoadMesh(path.c_str()));
-    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
-    for (int frame = -3; frame < 40; frame += 3) {
-        SCOPED_TRACE(frame);
-        brmath::UseKernels(brmath::kFastKernels);
-        fast.ProceedAnimation(frame);
-        brmath::UseKernels(brmath::kPlainKernels);
-        plain.ProceedAnimation(frame);
+    for (const brmath::DeformKernels* kernels : FastKernelSets()) {
+        Actor fast;
+        brmath::UseKernels(*kernels);
+        ASSERT_TRUE(fast.LoadMesh(path.c_str()));
+        brmath::UseKernels(brmath::PlainKernels());
+        ASSERT_TRUE(plain.LoadMesh(path.c_str()));
         EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
+        for (int frame = -3; frame < 40; frame += 3) {
+            SCOPED_TRACE(frame);
+            brmath::UseKernels(*kernels);
+            fast.ProceedAnimation(frame);
+            brmath::UseKernels(brmath::PlainKernels());
+            plain.ProceedAnimation(frame);
+            EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
+        }
     }
 }
 
@@ -108,18 +120,21 @@ TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
                 spec.texCoords.emplace_back(value(), value());
             }
         }
-        for (int t = 0; t < 3 * vertices + round % 4; ++t) {
+        for (int t = 0; t < 3 * vertices + round % 8; ++t) {
             spec.triangles.push_back({static_cast<int32_t>(random() % vertices),
                                       static_cast<int32_t>(random() % vertices),
                                       static_cast<int32_t>(random() % vertices)});
         }
-        Actor fast, plain;
-        brmath_test::AddMeshes(fast, {spec});
+        Actor plain;
         brmath_test::AddMeshes(plain, {spec});
-        brmath::UseKernels(brmath::kFastKernels);
-        fast.ComputeNormalsAndTangents();
-        brmath::UseKernels(brmath::kPlainKernels);
+        brmath::UseKernels(brmath::PlainKernels());
         plain.ComputeNormalsAndTangents();
-        EXPECT_EQ(Differences(Snapshot(fast), Snapshot(plain)), 0) << "round " << round;
+        for (const brmath::DeformKernels* kernels : FastKernelSets()) {
+            Actor fast;
+            brmath_test::AddMeshes(fast, {spec});
+            brmath::UseKernels(*kernels);
+            fast.ComputeNormalsAndTangents();
+            EXPECT_EQ(Differences(Snapshot(fast), Snapshot(plain)), 0) << "round " << round;
+        }
     }
 }

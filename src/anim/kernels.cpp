@@ -4,18 +4,45 @@
 
 namespace brmath {
 
-const DeformKernels kPlainKernels = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
+namespace {
+
+const DeformKernels kPlain = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
 #if defined(__SSE2__)
-const DeformKernels kFastKernels = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast};
+const DeformKernels kSse = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast};
 #else
-const DeformKernels kFastKernels = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
+const DeformKernels kSse = kPlain;
+#endif
+#if defined(BRMATH_HAVE_AVX_KERNELS)
+const DeformKernels kAvx = {&SkinVerticesFast, &ComputeVertexNormalsAvx, &ComputeTangentFramesAvx};
 #endif
 
-namespace {
-const DeformKernels* active = &kFastKernels;
+const DeformKernels* active = nullptr;
+
 }  // namespace
 
-const DeformKernels& ActiveKernels() { return *active; }
+const DeformKernels& PlainKernels() { return kPlain; }
+const DeformKernels& SseKernels() { return kSse; }
+
+const DeformKernels* AvxKernels() {
+#if defined(BRMATH_HAVE_AVX_KERNELS)
+    // The one place that asks the processor; the DLL must run on any SSE2 processor.
+    static const bool available = __builtin_cpu_supports("avx");
+    return available ? &kAvx : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
+const DeformKernels& FastKernels() {
+    const DeformKernels* avx = AvxKernels();
+    return avx != nullptr ? *avx : kSse;
+}
+
+const DeformKernels& ActiveKernels() {
+    if (active == nullptr) active = &FastKernels();
+    return *active;
+}
+
 void UseKernels(const DeformKernels& kernels) { active = &kernels; }
 
 float HandednessThreshold() {

@@ -13,8 +13,13 @@ struct DeformKernels {
     void (*tangentFrames)(Mesh& mesh);
 };
 
-extern const DeformKernels kPlainKernels;
-extern const DeformKernels kFastKernels;  // the plain ones where SSE is missing
+// The plain kernels; SSE kernels (the plain ones where SSE is missing); AVX kernels for
+// normals and tangent frames, or null where the processor lacks AVX; and the fastest
+// of these that the processor runs, which posing uses unless told otherwise.
+const DeformKernels& PlainKernels();
+const DeformKernels& SseKernels();
+const DeformKernels* AvxKernels();
+const DeformKernels& FastKernels();
 
 void SkinVerticesPlain(Mesh& mesh, const Joint* joints);
 void ComputeVertexNormalsPlain(Mesh& mesh);
@@ -22,6 +27,8 @@ void ComputeTangentFramesPlain(Mesh& mesh);
 void SkinVerticesFast(Mesh& mesh, const Joint* joints);
 void ComputeVertexNormalsFast(Mesh& mesh);
 void ComputeTangentFramesFast(Mesh& mesh);
+void ComputeVertexNormalsAvx(Mesh& mesh);
+void ComputeTangentFramesAvx(Mesh& mesh);
 
 // The kernels posing uses: the fast ones unless a test or benchmark chose otherwise.
 const DeformKernels& ActiveKernels();

@@ -1,0 +1,197 @@
+#pragma once
+
+// Vertex normals and tangent frames over packs of triangles, one triangle per lane.
+// Each lane does exactly the plain path's operations in the plain path's order, so
+// its results carry the same bits; only the number of lanes differs between the
+// packs that use this (SSE: 4, AVX: 8). Everything here has internal linkage, so that
+// a translation unit compiled for AVX shares no code with the others.
+//
+// A Pack offers: kLanes; Pack(float) (broadcast); Gather(const float* const*) and
+// Store(float*); + - * /; Sqrt; Negate (sign flip); the comparisons Less, Greater,
+// GreaterEqual giving lane masks; Or of masks; and Select(mask, whenSet, otherwise).
+#include <cstddef>
+#include <cstring>
+
+#include "anim/kernels.h"
+
+namespace brmath {
+namespace {
+
+template <typename Pack>
+struct Pack3 {
+    Pack x, y, z;
+};
+
+template <typename Pack>
+Pack3<Pack> Minus(const Pack3<Pack>& a, const Pack3<Pack>& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+template <typename Pack>
+Pack3<Pack> CrossProduct(const Pack3<Pack>& a, const Pack3<Pack>& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Vector3::Normalize: divide by the length unless it is zero or NaN.
+template <typename Pack>
+void NormalizeLanes(Pack3<Pack>& v) {
+    const Pack length = Pack::Sqrt((v.x * v.x + v.y * v.y) + v.z * v.z);
+    const Pack zero(0.0f);
+    const Pack divide = Pack::Or(Pack::Less(length, zero), Pack::Greater(length, zero));
+    v.x = Pack::Select(divide, v.x / length, v.x);
+    v.y = Pack::Select(divide, v.y / length, v.y);
+    v.z = Pack::Select(divide, v.z / length, v.z);
+}
+
+// The position (or any Vector3 at `offset` bytes into a vertex) of each lane's corner.
+template <typename Pack>
+Pack3<Pack> GatherVector(const MeshVertex* const* corners, size_t offset) {
+    const float* x[Pack::kLanes];
+    const float* y[Pack::kLanes];
+    const float* z[Pack::kLanes];
+    for (int lane = 0; lane < Pack::kLanes; ++lane) {
+        const float* v = reinterpret_cast<const float*>(reinterpret_cast<const char*>(corners[lane]) + offset);
+        x[lane] = v;
+        y[lane] = v + 1;
+        z[lane] = v + 2;
+    }
+    return {Pack::Gather(x), Pack::Gather(y), Pack::Gather(z)};
+}
+
+template <typename Pack>
+void VertexNormalsSimd(Mesh& mesh) {
+    constexpr int kLanes = Pack::kLanes;
+    MeshVertex* vertices = mesh.vertices;
+    for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+        vertices[v].normal.x = 0.0f;
+        vertices[v].normal.y = 0.0f;
+        vertices[v].normal.z = 0.0f;
+    }
+    alignas(32) float face[3][kLanes];
+    const int32_t count = mesh.triangleCount;
+    for (int32_t t = 0; t < count; t += kLanes) {
+        const int lanes = count - t < kLanes ? count - t : kLanes;
+        const MeshTriangle* triangles = mesh.triangles + t;
+        const MeshVertex* corner[3][kLanes];
+        for (int lane = 0; lane < kLanes; ++lane) {
+            // Lanes past the last triangle repeat it; their results are not used.
+            const MeshTriangle& triangle = triangles[lane < lanes ? lane : lanes - 1];
+            for (int c = 0; c < 3; ++c) corner[c][lane] = &vertices[triangle.indices[c]];
+        }
+        const size_t position = offsetof(MeshVertex, position);
+        const Pack3<Pack> p0 = GatherVector<Pack>(corner[0], position);
+        const Pack3<Pack> p1 = GatherVector<Pack>(corner[1], position);
+        const Pack3<Pack> p2 = GatherVector<Pack>(corner[2], position);
+        const Pack3<Pack> e1 = Minus(p1, p0);
+        const Pack3<Pack> toP2 = Minus(p2, p0);
+        const Pack3<Pack> e2{Pack::Negate(toP2.x), Pack::Negate(toP2.y), Pack::Negate(toP2.z)};
+        const Pack3<Pack> n = CrossProduct(e1, e2);
+        n.x.Store(face[0]);
+        n.y.Store(face[1]);
+        n.z.Store(face[2]);
+        // The sums into each vertex keep the triangles' order.
+        for (int lane = 0; lane < lanes; ++lane) {
+            for (int c = 0; c < 3; ++c) {
+                Vector3& normal = vertices[triangles[lane].indices[c]].normal;
+                normal.x += face[0][lane];
+                normal.y += face[1][lane];
+                normal.z += face[2][lane];
+            }
+        }
+    }
+    alignas(32) float normal[3][kLanes];
+    for (int32_t v = 0; v < mesh.vertexCount; v += kLanes) {
+        const int lanes = mesh.vertexCount - v < kLanes ? mesh.vertexCount - v : kLanes;
+        const MeshVertex* lane[kLanes];
+        for (int i = 0; i < kLanes; ++i) lane[i] = &vertices[v + (i < lanes ? i : lanes - 1)];
+        Pack3<Pack> n = GatherVector<Pack>(lane, offsetof(MeshVertex, normal));
+        NormalizeLanes(n);
+        n.x.Store(normal[0]);
+        n.y.Store(normal[1]);
+        n.z.Store(normal[2]);
+        for (int i = 0; i < lanes; ++i) {
+            vertices[v + i].normal.x = normal[0][i];
+            vertices[v + i].normal.y = normal[1][i];
+            vertices[v + i].normal.z = normal[2][i];
+        }
+    }
+}
+
+template <typename Pack>
+void TangentFramesSimd(Mesh& mesh) {
+    constexpr int kLanes = Pack::kLanes;
+    static_assert(offsetof(MeshVertex, bitangent) == offsetof(MeshVertex, tangent) + sizeof(Vector3) &&
+                      offsetof(MeshVertex, tangentNormal) == offsetof(MeshVertex, bitangent) + sizeof(Vector3),
+                  "a vertex's tangent frame is nine floats in a row");
+    MeshVertex* vertices = mesh.vertices;
+    const Pack threshold(HandednessThreshold());
+    const Pack minusOne(-1.0f);
+    alignas(32) float frame[9][kLanes];
+    const int32_t count = mesh.triangleCount;
+    for (int32_t t = 0; t < count; t += kLanes) {
+        const int lanes = count - t < kLanes ? count - t : kLanes;
+        const MeshTriangle* triangles = mesh.triangles + t;
+        const MeshVertex* corner[3][kLanes];
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const MeshTriangle& triangle = triangles[lane < lanes ? lane : lanes - 1];
+            for (int c = 0; c < 3; ++c) corner[c][lane] = &vertices[triangle.indices[c]];
+        }
+        const size_t position = offsetof(MeshVertex, position);
+        const Pack3<Pack> p0 = GatherVector<Pack>(corner[0], position);
+        const Pack3<Pack> p1 = GatherVector<Pack>(corner[1], position);
+        const Pack3<Pack> p2 = GatherVector<Pack>(corner[2], position);
+        const float* texture[3][2][kLanes];
+        for (int c = 0; c < 3; ++c) {
+            for (int lane = 0; lane < kLanes; ++lane) {
+                texture[c][0][lane] = &corner[c][lane]->texCoord.x;
+                texture[c][1][lane] = &corner[c][lane]->texCoord.y;
+            }
+        }
+        const Pack s0 = Pack::Gather(texture[0][0]), t0 = Pack::Gather(texture[0][1]);
+        const Pack as = Pack::Gather(texture[1][0]) - s0, at = Pack::Gather(texture[1][1]) - t0;
+        const Pack bs = Pack::Gather(texture[2][0]) - s0, bt = Pack::Gather(texture[2][1]) - t0;
+        const Pack determinant = as * bt - at * bs;
+
+        Pack3<Pack> tangent{Pack(0.0f), Pack(0.0f), Pack(0.0f)}, bitangent = tangent;
+        const Pack* axes0[3] = {&p0.x, &p0.y, &p0.z};
+        const Pack* axes1[3] = {&p1.x, &p1.y, &p1.z};
+        const Pack* axes2[3] = {&p2.x, &p2.y, &p2.z};
+        Pack* tangentAxes[3] = {&tangent.x, &tangent.y, &tangent.z};
+        Pack* bitangentAxes[3] = {&bitangent.x, &bitangent.y, &bitangent.z};
+        for (int k = 0; k < 3; ++k) {
+            const Pack ax = *axes0[k] - *axes1[k];
+            const Pack bx = *axes0[k] - *axes2[k];
+            const Pack cy = at * bx - ax * bt;
+            const Pack cz = ax * bs - as * bx;
+            *tangentAxes[k] = Pack::Negate(cy) / determinant;
+            *bitangentAxes[k] = Pack::Negate(cz) / determinant;
+        }
+        NormalizeLanes(tangent);
+        NormalizeLanes(bitangent);
+        Pack3<Pack> normal = CrossProduct(tangent, bitangent);
+        bitangent = CrossProduct(normal, tangent);
+        Pack3<Pack> face = CrossProduct(Minus(p1, p0), Minus(p2, p0));
+        NormalizeLanes(face);
+        const Pack dot = (normal.x * face.x + normal.y * face.y) + normal.z * face.z;
+        // Kept where the dot product reaches the threshold; multiplied by -1 elsewhere, NaN included.
+        const Pack keep = Pack::GreaterEqual(dot, threshold);
+        normal.x = Pack::Select(keep, normal.x, normal.x * minusOne);
+        normal.y = Pack::Select(keep, normal.y, normal.y * minusOne);
+        normal.z = Pack::Select(keep, normal.z, normal.z * minusOne);
+
+        const Pack* rows[9] = {&tangent.x, &tangent.y, &tangent.z, &bitangent.x, &bitangent.y,
+                               &bitangent.z, &normal.x, &normal.y, &normal.z};
+        for (int r = 0; r < 9; ++r) rows[r]->Store(frame[r]);
+        // Written in triangle order: a vertex keeps the last triangle's frame.
+        for (int lane = 0; lane < lanes; ++lane) {
+            float values[9];
+            for (int r = 0; r < 9; ++r) values[r] = frame[r][lane];
+            for (int c = 0; c < 3; ++c) {
+                std::memcpy(&vertices[triangles[lane].indices[c]].tangent, values, sizeof(values));
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brmath
