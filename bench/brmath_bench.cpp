@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "actor/actor_table.h"
@@ -14,24 +13,8 @@
 namespace {
 
 // The model is written once per run into a temporary folder.
-struct LargeModel {
-    LargeModel() {
-        folder = (std::filesystem::temp_directory_path() / "brmath-bench-model").string();
-        std::filesystem::create_directories(folder);
-        path = brmath_test::WriteTubeModel(folder, brmath_test::LargeTube());
-        bytes = static_cast<int64_t>(std::filesystem::file_size(path));
-    }
-    ~LargeModel() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    std::string folder;
-    std::string path;
-    int64_t bytes = 0;
-};
-
-const LargeModel& Model() {
-    static const LargeModel model;
+const brmath_test::TemporaryTube& Model() {
+    static const brmath_test::TemporaryTube model("brmath-bench-model", brmath_test::LargeTube());
     return model;
 }
 
@@ -43,12 +26,12 @@ int64_t VertexCount(int slot) {
 }
 
 void BM_LoadActor(benchmark::State& state) {
-    const LargeModel& model = Model();
+    const brmath_test::TemporaryTube& model = Model();
     for (auto _ : state) {
-        if (MD5_LoadActor(0, model.path.c_str()) != 1) state.SkipWithError("the model did not load");
+        if (MD5_LoadActor(0, model.Path().c_str()) != 1) state.SkipWithError("the model did not load");
     }
-    state.SetBytesProcessed(state.iterations() * model.bytes);
-    state.counters["mesh_MB"] = static_cast<double>(model.bytes) / 1e6;
+    state.SetBytesProcessed(state.iterations() * model.Bytes());
+    state.counters["mesh_MB"] = static_cast<double>(model.Bytes()) / 1e6;
 }
 BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -57,7 +40,7 @@ BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_ProceedAnimation(benchmark::State& state) {
     const brmath::DeformKernels* kernels[] = {&brmath::FastKernels(), &brmath::SseKernels(), &brmath::PlainKernels()};
     brmath::UseKernels(*kernels[state.range(0)]);
-    if (MD5_LoadActor(1, Model().path.c_str()) != 1) state.SkipWithError("the model did not load");
+    if (MD5_LoadActor(1, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");
     const int64_t vertices = VertexCount(1);
     int frame = 0;
     for (auto _ : state) MD5_ProceedAnimation(1, frame++);
@@ -71,7 +54,7 @@ void BM_ProceedAnimation(benchmark::State& state) {
 BENCHMARK(BM_ProceedAnimation)->ArgName("kernels")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderActor(benchmark::State& state) {
-    if (MD5_LoadActor(2, Model().path.c_str()) != 1) state.SkipWithError("the model did not load");
+    if (MD5_LoadActor(2, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");
     MD5_ProceedAnimation(2, 17);
     brmath_test::RecordingDevice device;
     device.copyVertices = false;

@@ -11,24 +11,15 @@
 #include "actor/actor.h"
 #include "anim/kernels.h"
 #include "support/actor_builder.h"
+#include "support/actor_snapshot.h"
 #include "support/temp_folder.h"
 #include "support/tube_model.h"
 
 using brmath::Actor;
+using brmath_test::SameBits;
+using brmath_test::Snapshot;
 
 namespace {
-
-std::vector<brmath::MeshVertex> Snapshot(const Actor& actor) {
-    std::vector<brmath::MeshVertex> all;
-    for (int m = 0; m < actor.meshCount; ++m) {
-        all.insert(all.end(), actor.meshes[m].vertices, actor.meshes[m].vertices + actor.meshes[m].vertexCount);
-    }
-    return all;
-}
-
-bool SameBits(const std::vector<brmath::MeshVertex>& a, const std::vector<brmath::MeshVertex>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(brmath::MeshVertex)) == 0;
-}
 
 // The same bits for every number; a NaN matches any NaN, since which of two NaN
 // operands an operation passes on is the compiler's choice, not the formula's.

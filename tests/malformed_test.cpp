@@ -59,6 +59,16 @@ std::vector<MalformedMesh> MalformedMeshes() {
     };
 }
 
+// A test name from a sample's description.
+template <typename Sample>
+std::string TestName(const ::testing::TestParamInfo<Sample>& info) {
+    std::string name = info.param.name;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
 void PrintTo(const MalformedMesh& sample, std::ostream* out) { *out << sample.name; }
 
 class MalformedMeshTest : public ::testing::TestWithParam<MalformedMesh> {};
@@ -91,13 +101,7 @@ TEST_P(MalformedMeshTest, IsRejectedAndTheActorKeepsItsModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedMeshTest, ::testing::ValuesIn(MalformedMeshes()),
-                         [](const ::testing::TestParamInfo<MalformedMesh>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         TestName<MalformedMesh>);
 
 namespace {
 
@@ -152,13 +156,7 @@ TEST_P(MalformedClipTest, IsSkippedAndLeavesTheJointsAsTheyWere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedClipTest, ::testing::ValuesIn(MalformedClips()),
-                         [](const ::testing::TestParamInfo<MalformedClip>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         TestName<MalformedClip>);
 
 TEST(MalformedPathTest, TooLongAPathIsRefusedBeforeAnythingChanges) {
     TempFolder folder;

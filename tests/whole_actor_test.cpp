@@ -8,24 +8,15 @@
 
 #include "actor/actor.h"
 #include "support/reference_deformation.h"
+#include "support/actor_snapshot.h"
 #include "support/temp_folder.h"
 #include "support/tube_model.h"
 
 using brmath::Actor;
+using brmath_test::SameBits;
+using brmath_test::Snapshot;
 
 namespace {
-
-std::vector<brmath::MeshVertex> Snapshot(const Actor& actor) {
-    std::vector<brmath::MeshVertex> all;
-    for (int m = 0; m < actor.meshCount; ++m) {
-        all.insert(all.end(), actor.meshes[m].vertices, actor.meshes[m].vertices + actor.meshes[m].vertexCount);
-    }
-    return all;
-}
-
-bool SameBits(const std::vector<brmath::MeshVertex>& a, const std::vector<brmath::MeshVertex>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(brmath::MeshVertex)) == 0;
-}
 
 class WholeActorTest : public ::testing::Test {
 protected:

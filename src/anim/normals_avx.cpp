@@ -13,6 +13,7 @@ struct Pack8 {
     static constexpr int kLanes = 8;
     __m256 v;
 
+    Pack8() = default;
     Pack8(__m256 value) : v(value) {}
     explicit Pack8(float s) : v(_mm256_set1_ps(s)) {}
     static Pack8 Gather(const float* const* p) {

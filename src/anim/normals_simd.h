@@ -6,7 +6,7 @@
 // packs that use this (SSE: 4, AVX: 8). Everything here has internal linkage, so that
 // a translation unit compiled for AVX shares no code with the others.
 //
-// A Pack offers: kLanes; Pack(float) (broadcast); Gather(const float* const*) and
+// A Pack offers: kLanes; a default constructor; Pack(float) (broadcast); Gather(const float* const*) and
 // Store(float*); + - * /; Sqrt; Negate (sign flip); the comparisons Less, Greater,
 // GreaterEqual giving lane masks; Or of masks; and Select(mask, whenSet, otherwise).
 #include <cstddef>
@@ -58,6 +58,29 @@ Pack3<Pack> GatherVector(const MeshVertex* const* corners, size_t offset) {
     return {Pack::Gather(x), Pack::Gather(y), Pack::Gather(z)};
 }
 
+// The corners of up to kLanes triangles from index `first` on, with their positions.
+// Lanes past the last triangle repeat it; their results are not used.
+template <typename Pack>
+struct TrianglePack {
+    int lanes;
+    const MeshTriangle* triangles;
+    const MeshVertex* corner[3][Pack::kLanes];
+    Pack3<Pack> p0, p1, p2;
+
+    TrianglePack(const Mesh& mesh, int32_t first) : lanes(0), triangles(mesh.triangles + first) {
+        const int32_t left = mesh.triangleCount - first;
+        lanes = left < Pack::kLanes ? left : Pack::kLanes;
+        for (int lane = 0; lane < Pack::kLanes; ++lane) {
+            const MeshTriangle& triangle = triangles[lane < lanes ? lane : lanes - 1];
+            for (int c = 0; c < 3; ++c) corner[c][lane] = &mesh.vertices[triangle.indices[c]];
+        }
+        const size_t position = offsetof(MeshVertex, position);
+        p0 = GatherVector<Pack>(corner[0], position);
+        p1 = GatherVector<Pack>(corner[1], position);
+        p2 = GatherVector<Pack>(corner[2], position);
+    }
+};
+
 template <typename Pack>
 void VertexNormalsSimd(Mesh& mesh) {
     constexpr int kLanes = Pack::kLanes;
@@ -70,18 +93,10 @@ void VertexNormalsSimd(Mesh& mesh) {
     alignas(32) float face[3][kLanes];
     const int32_t count = mesh.triangleCount;
     for (int32_t t = 0; t < count; t += kLanes) {
-        const int lanes = count - t < kLanes ? count - t : kLanes;
-        const MeshTriangle* triangles = mesh.triangles + t;
-        const MeshVertex* corner[3][kLanes];
-        for (int lane = 0; lane < kLanes; ++lane) {
-            // Lanes past the last triangle repeat it; their results are not used.
-            const MeshTriangle& triangle = triangles[lane < lanes ? lane : lanes - 1];
-            for (int c = 0; c < 3; ++c) corner[c][lane] = &vertices[triangle.indices[c]];
-        }
-        const size_t position = offsetof(MeshVertex, position);
-        const Pack3<Pack> p0 = GatherVector<Pack>(corner[0], position);
-        const Pack3<Pack> p1 = GatherVector<Pack>(corner[1], position);
-        const Pack3<Pack> p2 = GatherVector<Pack>(corner[2], position);
+        const TrianglePack<Pack> pack(mesh, t);
+        const Pack3<Pack>& p0 = pack.p0;
+        const Pack3<Pack>& p1 = pack.p1;
+        const Pack3<Pack>& p2 = pack.p2;
         const Pack3<Pack> e1 = Minus(p1, p0);
         const Pack3<Pack> toP2 = Minus(p2, p0);
         const Pack3<Pack> e2{Pack::Negate(toP2.x), Pack::Negate(toP2.y), Pack::Negate(toP2.z)};
@@ -90,9 +105,9 @@ void VertexNormalsSimd(Mesh& mesh) {
         n.y.Store(face[1]);
         n.z.Store(face[2]);
         // The sums into each vertex keep the triangles' order.
-        for (int lane = 0; lane < lanes; ++lane) {
+        for (int lane = 0; lane < pack.lanes; ++lane) {
             for (int c = 0; c < 3; ++c) {
-                Vector3& normal = vertices[triangles[lane].indices[c]].normal;
+                Vector3& normal = vertices[pack.triangles[lane].indices[c]].normal;
                 normal.x += face[0][lane];
                 normal.y += face[1][lane];
                 normal.z += face[2][lane];
@@ -129,22 +144,15 @@ void TangentFramesSimd(Mesh& mesh) {
     alignas(32) float frame[9][kLanes];
     const int32_t count = mesh.triangleCount;
     for (int32_t t = 0; t < count; t += kLanes) {
-        const int lanes = count - t < kLanes ? count - t : kLanes;
-        const MeshTriangle* triangles = mesh.triangles + t;
-        const MeshVertex* corner[3][kLanes];
-        for (int lane = 0; lane < kLanes; ++lane) {
-            const MeshTriangle& triangle = triangles[lane < lanes ? lane : lanes - 1];
-            for (int c = 0; c < 3; ++c) corner[c][lane] = &vertices[triangle.indices[c]];
-        }
-        const size_t position = offsetof(MeshVertex, position);
-        const Pack3<Pack> p0 = GatherVector<Pack>(corner[0], position);
-        const Pack3<Pack> p1 = GatherVector<Pack>(corner[1], position);
-        const Pack3<Pack> p2 = GatherVector<Pack>(corner[2], position);
+        const TrianglePack<Pack> pack(mesh, t);
+        const Pack3<Pack>& p0 = pack.p0;
+        const Pack3<Pack>& p1 = pack.p1;
+        const Pack3<Pack>& p2 = pack.p2;
         const float* texture[3][2][kLanes];
         for (int c = 0; c < 3; ++c) {
             for (int lane = 0; lane < kLanes; ++lane) {
-                texture[c][0][lane] = &corner[c][lane]->texCoord.x;
-                texture[c][1][lane] = &corner[c][lane]->texCoord.y;
+                texture[c][0][lane] = &pack.corner[c][lane]->texCoord.x;
+                texture[c][1][lane] = &pack.corner[c][lane]->texCoord.y;
             }
         }
         const Pack s0 = Pack::Gather(texture[0][0]), t0 = Pack::Gather(texture[0][1]);
@@ -183,11 +191,11 @@ void TangentFramesSimd(Mesh& mesh) {
                                &bitangent.z, &normal.x, &normal.y, &normal.z};
         for (int r = 0; r < 9; ++r) rows[r]->Store(frame[r]);
         // Written in triangle order: a vertex keeps the last triangle's frame.
-        for (int lane = 0; lane < lanes; ++lane) {
+        for (int lane = 0; lane < pack.lanes; ++lane) {
             float values[9];
             for (int r = 0; r < 9; ++r) values[r] = frame[r][lane];
             for (int c = 0; c < 3; ++c) {
-                std::memcpy(&vertices[triangles[lane].indices[c]].tangent, values, sizeof(values));
+                std::memcpy(&vertices[pack.triangles[lane].indices[c]].tangent, values, sizeof(values));
             }
         }
     }

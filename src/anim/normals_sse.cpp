@@ -12,6 +12,7 @@ struct Pack4 {
     static constexpr int kLanes = 4;
     __m128 v;
 
+    Pack4() = default;
     Pack4(__m128 value) : v(value) {}
     explicit Pack4(float s) : v(_mm_set1_ps(s)) {}
     static Pack4 Gather(const float* const* p) { return _mm_setr_ps(*p[0], *p[1], *p[2], *p[3]); }

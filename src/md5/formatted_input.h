@@ -31,6 +31,28 @@ inline const char* SkipSpaces(const char* p) {
     return p;
 }
 
+// Where a number starts: past white space (the file's position moves there, as
+// formatted input's does) and past one sign. False at the end of the text.
+struct NumberStart {
+    const char* data;
+    const char* end;
+    const char* p;
+    bool negative;
+};
+
+inline bool StartNumber(TextFile& file, NumberStart* start) {
+    start->data = file.Data();
+    start->end = start->data + file.Size();
+    const char* p = start->data + file.Position();
+    if (p >= start->end) return false;
+    p = SkipSpaces(p);
+    file.MoveTo(static_cast<size_t>(p - start->data));
+    start->negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    start->p = p;
+    return true;
+}
+
 // Everything but plain decimals: hexadecimal, exponents, long digit strings, inf, nan.
 const char* ScanFloatGeneral(const char* begin, const char* end, float* value);
 // Octal and hexadecimal integers.
@@ -71,18 +93,15 @@ inline bool SkipToken(TextFile& file) {
 // limits of a 32-bit integer.
 inline bool ScanInt(TextFile& file, int32_t* value) {
     using namespace scan_detail;
-    const char* data = file.Data();
-    const char* end = data + file.Size();
-    const char* p = data + file.Position();
-    if (p >= end) return false;
-    p = SkipSpaces(p);
-    file.MoveTo(static_cast<size_t>(p - data));
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    NumberStart start;
+    if (!StartNumber(file, &start)) return false;
+    const char* data = start.data;
+    const char* p = start.p;
+    const bool negative = start.negative;
     uint64_t magnitude = 0;
     const char* digits = p;
     if (*p == '0') {
-        p = ScanIntBased(p, end, 8, &magnitude);
+        p = ScanIntBased(p, start.end, 8, &magnitude);
     } else {
         while (ClassOf(p) & kDigit) {
             magnitude = magnitude * 10 + static_cast<uint64_t>(*p++ - '0');
@@ -104,14 +123,10 @@ inline bool ScanInt(TextFile& file, int32_t* value) {
 inline bool ScanFloat(TextFile& file, float* value) {
     using namespace scan_detail;
     static const float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const char* data = file.Data();
-    const char* end = data + file.Size();
-    const char* p = data + file.Position();
-    if (p >= end) return false;
-    p = SkipSpaces(p);
-    file.MoveTo(static_cast<size_t>(p - data));
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    NumberStart start;
+    if (!StartNumber(file, &start)) return false;
+    const char* data = start.data;
+    const char* p = start.p;
     const char* begin = p;
 
     // Plain decimals such as "-12.3456" whose digits fit in a float's 24-bit mantissa,
@@ -138,11 +153,11 @@ inline bool ScanFloat(TextFile& file, float* value) {
     if (plain) {
         parsed = static_cast<float>(mantissa) / kPowersOfTen[scale];
     } else {
-        p = ScanFloatGeneral(begin, end, &parsed);
+        p = ScanFloatGeneral(begin, start.end, &parsed);
         if (p == nullptr) return false;
     }
     file.MoveTo(static_cast<size_t>(p - data));
-    *value = negative ? -parsed : parsed;
+    *value = start.negative ? -parsed : parsed;
     return true;
 }
 

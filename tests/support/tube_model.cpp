@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -109,6 +110,18 @@ std::string WriteTubeModel(const std::string& folder, const TubeSize& size) {
     }
     WriteClip(folder + "/wave.md5anim", size);
     return path;
+}
+
+TemporaryTube::TemporaryTube(const std::string& name, const TubeSize& size)
+    : folder_((std::filesystem::temp_directory_path() / name).string()) {
+    std::filesystem::create_directories(folder_);
+    path_ = WriteTubeModel(folder_, size);
+    bytes_ = static_cast<int64_t>(std::filesystem::file_size(path_));
+}
+
+TemporaryTube::~TemporaryTube() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
 }
 
 }  // namespace brmath_test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace brmath_test {
@@ -21,5 +22,22 @@ inline TubeSize LargeTube() { return TubeSize{}; }
 
 // Writes tube.md5mesh and wave.md5anim into `folder`; returns the mesh file's path.
 std::string WriteTubeModel(const std::string& folder, const TubeSize& size);
+
+// A tube model written into a folder of its own under the temporary folder, removed
+// with it (for benchmarks, which write the large one once per run).
+class TemporaryTube {
+public:
+    TemporaryTube(const std::string& name, const TubeSize& size);
+    ~TemporaryTube();
+    TemporaryTube(const TemporaryTube&) = delete;
+    TemporaryTube& operator=(const TemporaryTube&) = delete;
+
+    const std::string& Path() const { return path_; }
+    int64_t Bytes() const { return bytes_; }
+
+private:
+    std::string folder_, path_;
+    int64_t bytes_ = 0;
+};
 
 }  // namespace brmath_test
