@@ -21,13 +21,6 @@ void ExpectMatrix(const Matrix4& actual, const Matrix4& expected) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(actual.m[i], expected.m[i]) << "element " << i;
 }
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
 }  // namespace
 
 TEST(AnimReaderTest, WorkedExample) {
@@ -130,7 +123,7 @@ TEST(AnimReaderTest, BareFileNameLooksInTheCurrentFolder) {
 }
 
 TEST(AnimReaderTest, UnknownJointsAndParentsDriveNothing) {
-    std::string clip = Replace(brmath_test::kWorkedClip, "\"hip\"\t0 9 0", "\"tail\"\t7 9 0");
+    std::string clip = brmath_test::ReplaceOnce(brmath_test::kWorkedClip, "\"hip\"\t0 9 0", "\"tail\"\t7 9 0");
     TempFolder folder;
     folder.Write("walk.md5anim", clip);
     Actor actor;
@@ -144,7 +137,7 @@ TEST(AnimReaderTest, UnknownJointsAndParentsDriveNothing) {
 }
 
 TEST(AnimReaderTest, DuplicateJointNamesTieToTheLowerIndex) {
-    std::string mesh = Replace(brmath_test::kRigMesh, "\"hip\"", "\"origin\"");
+    std::string mesh = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "\"hip\"", "\"origin\"");
     TempFolder folder;
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", mesh).c_str()));
@@ -154,7 +147,7 @@ TEST(AnimReaderTest, DuplicateJointNamesTieToTheLowerIndex) {
 }
 
 TEST(AnimReaderTest, ClipWithoutFramesHasNoKeys) {
-    std::string clip = Replace(brmath_test::kWorkedClip, "numFrames 2", "numFrames 0");
+    std::string clip = brmath_test::ReplaceOnce(brmath_test::kWorkedClip, "numFrames 2", "numFrames 0");
     TempFolder folder;
     folder.Write("still.md5anim", clip);
     Actor actor;

@@ -17,11 +17,6 @@ using brmath::Actor;
 
 namespace {
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    text.replace(text.find(from), from.size(), to);
-    return text;
-}
-
 // Everything a consistent actor offers can be walked: counts match arrays, tracks
 // point into the joints, and posing and drawing run.
 void ExpectConsistent(Actor& actor) {
@@ -54,7 +49,7 @@ void ExpectConsistent(Actor& actor) {
 TEST(FaultInjectionTest, EveryFailedAllocationLeavesTheActorConsistent) {
     brmath_test::TempFolder before, after;
     before.Write("old.md5anim", brmath_test::kWorkedClip);
-    const std::string previous = before.Write("old.md5mesh", Replace(brmath_test::kRigMesh, "\"hip\"", "\"knee\""));
+    const std::string previous = before.Write("old.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "\"hip\"", "\"knee\""));
     after.Write("a.md5anim", brmath_test::kWorkedClip);
     after.Write("b.md5anim", brmath_test::MakeLinearClip(6));
     const std::string path = after.Write("rig.md5mesh", brmath_test::kRigMesh);

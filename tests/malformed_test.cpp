@@ -17,13 +17,6 @@ using brmath_test::TempFolder;
 
 namespace {
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
 struct MalformedMesh {
     const char* name;
     std::string text;
@@ -35,27 +28,27 @@ std::vector<MalformedMesh> MalformedMeshes() {
     const std::string& rig = brmath_test::kRigMesh;
     return {
         {"empty file", "", "expected \"numJoints\"", 1},
-        {"negative joint count", Replace(rig, "numJoints 2", "numJoints -2"), "negative value -2", 4},
-        {"huge joint count", Replace(rig, "numJoints 2", "numJoints 2147483647"), "more than the rest of the file", 4},
-        {"huge vertex count", Replace(rig, "numverts 3", "numverts 99999999"), "more than the rest of the file", 16},
-        {"count not a number", Replace(rig, "numMeshes 1", "numMeshes x"), "expected the mesh count, found \"x\"", 5},
-        {"missing joints keyword", Replace(rig, "joints {", "bones {"), "expected \"joints\"", 5},
-        {"parent after child", Replace(rig, "\"origin\"\t-1", "\"origin\"\t1"), "found 1", 8},
-        {"parent is itself", Replace(rig, "\"hip\"\t0", "\"hip\"\t1"), "earlier joint (0 to 0), found 1", 9},
+        {"negative joint count", brmath_test::ReplaceOnce(rig, "numJoints 2", "numJoints -2"), "negative value -2", 4},
+        {"huge joint count", brmath_test::ReplaceOnce(rig, "numJoints 2", "numJoints 2147483647"), "more than the rest of the file", 4},
+        {"huge vertex count", brmath_test::ReplaceOnce(rig, "numverts 3", "numverts 99999999"), "more than the rest of the file", 16},
+        {"count not a number", brmath_test::ReplaceOnce(rig, "numMeshes 1", "numMeshes x"), "expected the mesh count, found \"x\"", 5},
+        {"missing joints keyword", brmath_test::ReplaceOnce(rig, "joints {", "bones {"), "expected \"joints\"", 5},
+        {"parent after child", brmath_test::ReplaceOnce(rig, "\"origin\"\t-1", "\"origin\"\t1"), "found 1", 8},
+        {"parent is itself", brmath_test::ReplaceOnce(rig, "\"hip\"\t0", "\"hip\"\t1"), "earlier joint (0 to 0), found 1", 9},
         {"unterminated joint name", "numJoints 1\nnumMeshes 0\njoints {\n\t\"origin -1 ( 0 0 0 ) ( 0 0 0 )\n}\n",
          "closing quote", 4},
-        {"joint name runs into the mesh", Replace(rig, "\"origin\"\t-1", "\"origin\t-1"), "parent index, found \"hip\"\"", 9},
-        {"unreadable position", Replace(rig, "( 0 1 0 )", "( a 1 0 )"), "joint's position, found \"a\"", 9},
-        {"triangle index past the vertices", Replace(rig, "tri 0 0 1 2", "tri 0 0 1 3"), "from 0 to 2, found 3", 22},
-        {"negative triangle index", Replace(rig, "tri 0 0 1 2", "tri 0 -1 1 2"), "found -1", 22},
-        {"weights past the array", Replace(rig, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 3 2"), "vertex 2 of mesh 0", 19},
-        {"negative weight start", Replace(rig, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) -1 2"), "vertex 2", 19},
-        {"weight joint out of range", Replace(rig, "weight 3 0 0.5", "weight 3 2 0.5"), "joint index from 0 to 1, found 2", 28},
+        {"joint name runs into the mesh", brmath_test::ReplaceOnce(rig, "\"origin\"\t-1", "\"origin\t-1"), "parent index, found \"hip\"\"", 9},
+        {"unreadable position", brmath_test::ReplaceOnce(rig, "( 0 1 0 )", "( a 1 0 )"), "joint's position, found \"a\"", 9},
+        {"triangle index past the vertices", brmath_test::ReplaceOnce(rig, "tri 0 0 1 2", "tri 0 0 1 3"), "from 0 to 2, found 3", 22},
+        {"negative triangle index", brmath_test::ReplaceOnce(rig, "tri 0 0 1 2", "tri 0 -1 1 2"), "found -1", 22},
+        {"weights past the array", brmath_test::ReplaceOnce(rig, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 3 2"), "vertex 2 of mesh 0", 19},
+        {"negative weight start", brmath_test::ReplaceOnce(rig, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) -1 2"), "vertex 2", 19},
+        {"weight joint out of range", brmath_test::ReplaceOnce(rig, "weight 3 0 0.5", "weight 3 2 0.5"), "joint index from 0 to 1, found 2", 28},
         {"truncated weights", rig.substr(0, rig.find("weight 3")), "expected \"weight\", found end of file", 28},
         {"truncated vertices", rig.substr(0, rig.find("vert 2")), "\"vert\"", 19},
-        {"missing mesh keyword", Replace(Replace(rig, "mesh {", "lump {"), "// meshes: body", ""), "expected \"mesh\" after this line", 9},
+        {"missing mesh keyword", brmath_test::ReplaceOnce(brmath_test::ReplaceOnce(rig, "mesh {", "lump {"), "// meshes: body", ""), "expected \"mesh\" after this line", 9},
         {"binary garbage", std::string("\x7f" "ELF\x01\x02\0\0numJoints\xff\xfe", 18), "the joint count, found \"?\"", 1},
-        {"nul inside a count", Replace(rig, "numJoints 2", std::string("numJoints \0 2", 13)), "found \"?\"", 4},
+        {"nul inside a count", brmath_test::ReplaceOnce(rig, "numJoints 2", std::string("numJoints \0 2", 13)), "found \"?\"", 4},
     };
 }
 
@@ -114,16 +107,16 @@ struct MalformedClip {
 std::vector<MalformedClip> MalformedClips() {
     const std::string& clip = brmath_test::kWorkedClip;
     return {
-        {"missing frame rate", Replace(clip, "frameRate", "framerate"), "expected \"frameRate\""},
-        {"negative frame count", Replace(clip, "numFrames 2", "numFrames -1"), "negative value -1"},
-        {"huge track count", Replace(clip, "numJoints 2", "numJoints 999999"), "more than the rest"},
-        {"more frames than blocks", Replace(clip, "numFrames 2", "numFrames 3"), "expected \"{\""},
-        {"frames the file cannot hold", Replace(clip, "numFrames 2", "numFrames 200"), "too short"},
-        {"huge frame count", Replace(clip, "numFrames 2", "numFrames 2000000"), "more than the rest"},
+        {"missing frame rate", brmath_test::ReplaceOnce(clip, "frameRate", "framerate"), "expected \"frameRate\""},
+        {"negative frame count", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames -1"), "negative value -1"},
+        {"huge track count", brmath_test::ReplaceOnce(clip, "numJoints 2", "numJoints 999999"), "more than the rest"},
+        {"more frames than blocks", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames 3"), "expected \"{\""},
+        {"frames the file cannot hold", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames 200"), "too short"},
+        {"huge frame count", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames 2000000"), "more than the rest"},
         {"ends in the hierarchy", clip.substr(0, clip.find("\"hip\"") + 3), "closing quote"},
-        {"missing base frame", Replace(clip, "baseframe", "baseFrame"), "expected \"baseframe\""},
-        {"short frame block", Replace(clip, "0.7 0.8", "0.7"), "an animated component"},
-        {"garbage in a frame", Replace(clip, "0.5 0.6", "0.5 zz"), "found \"zz\""},
+        {"missing base frame", brmath_test::ReplaceOnce(clip, "baseframe", "baseFrame"), "expected \"baseframe\""},
+        {"short frame block", brmath_test::ReplaceOnce(clip, "0.7 0.8", "0.7"), "an animated component"},
+        {"garbage in a frame", brmath_test::ReplaceOnce(clip, "0.5 0.6", "0.5 zz"), "found \"zz\""},
     };
 }
 

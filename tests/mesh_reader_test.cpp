@@ -14,17 +14,6 @@ using brmath::Actor;
 using brmath::Matrix4;
 using brmath_test::TempFolder;
 
-namespace {
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
-}  // namespace
-
 TEST(MeshReaderTest, ReadsJointsMeshesAndBindPose) {
     TempFolder folder;
     Actor actor;
@@ -71,9 +60,9 @@ TEST(MeshReaderTest, ReadsJointsMeshesAndBindPose) {
 }
 
 TEST(MeshReaderTest, VertexLineNumbersAreIgnoredAndCountsMayBeOctal) {
-    std::string text = Replace(brmath_test::kRigMesh, "numverts 3\n\tvert 0 ( 0 0 ) 0 1",
+    std::string text = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "numverts 3\n\tvert 0 ( 0 0 ) 0 1",
                                "numverts 03\n\tvert 7 ( 0.25 0.5 ) 3 1");
-    text = Replace(text, "numweights 4", "numweights 0x4");
+    text = brmath_test::ReplaceOnce(text, "numweights 4", "numweights 0x4");
     TempFolder folder;
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", text).c_str()));
@@ -112,7 +101,7 @@ mesh {
 	weight 0 1 2 ( 1 1 1 )
 }
 )";
-    std::string text = Replace(brmath_test::kRigMesh, "numMeshes 1", "numMeshes 2") + second;
+    std::string text = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "numMeshes 1", "numMeshes 2") + second;
     TempFolder folder;
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("two.md5mesh", text).c_str()));
@@ -169,14 +158,14 @@ TEST(MeshReaderTest, ReloadingReplacesTheModel) {
     TempFolder folder;
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", brmath_test::kRigMesh).c_str()));
-    ASSERT_TRUE(actor.LoadMesh(folder.Write("rig2.md5mesh", Replace(brmath_test::kRigMesh, "\"hip\"", "\"knee\"")).c_str()));
+    ASSERT_TRUE(actor.LoadMesh(folder.Write("rig2.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "\"hip\"", "\"knee\"")).c_str()));
     EXPECT_STREQ(actor.joints[1].name, "knee");
     EXPECT_EQ(actor.meshCount, 1);
 }
 
 TEST(MeshReaderTest, VerticesNoTriangleUsesHaveZeroTangentFrames) {
-    std::string text = Replace(brmath_test::kRigMesh, "numverts 3", "numverts 4");
-    text = Replace(text, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 2 2\n\tvert 3 ( 1 1 ) 0 1");
+    std::string text = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "numverts 3", "numverts 4");
+    text = brmath_test::ReplaceOnce(text, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 2 2\n\tvert 3 ( 1 1 ) 0 1");
     TempFolder folder;
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", text).c_str()));

@@ -1,8 +1,16 @@
 #include "support/sample_models.h"
 
 #include <sstream>
+#include <stdexcept>
 
 namespace brmath_test {
+
+std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    if (at == std::string::npos) throw std::invalid_argument("no \"" + from + "\" in the text");
+    text.replace(at, from.size(), to);
+    return text;
+}
 
 std::string MakeLinearClip(int frames) {
     std::ostringstream text;

@@ -72,6 +72,10 @@ frame 1 {
 }
 )";
 
+// The text with the first occurrence of `from` replaced (the tests' way of breaking a
+// sample file in one place); `from` must occur.
+std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to);
+
 // Builds a clip of `frames` frames in which the root "origin" moves to (f, 0, 0) at
 // frame f and "hip" (under origin) moves to (0, 1, f) at frame f, both unrotated.
 std::string MakeLinearClip(int frames);
