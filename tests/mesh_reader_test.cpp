@@ -175,3 +175,18 @@ TEST(MeshReaderTest, VerticesNoTriangleUsesHaveZeroTangentFrames) {
     EXPECT_VEC3_EQ(unused.bitangent, 0.0f, 0.0f, 0.0f);
     EXPECT_VEC3_EQ(unused.tangentNormal, 0.0f, 0.0f, 0.0f);
 }
+
+TEST(MeshReaderTest, ListsTheTrianglesWhoseTangentFramesVerticesKeep) {
+    // Triangle 0 shares all its corners with triangle 1, which comes later: only the
+    // frames of triangles 1 and 2 survive.
+    std::string text = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "numverts 3", "numverts 4");
+    text = brmath_test::ReplaceOnce(text, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 2 2\n\tvert 3 ( 1 1 ) 0 1");
+    text = brmath_test::ReplaceOnce(text, "numtris 1\n\ttri 0 0 1 2", "numtris 3\n\ttri 0 0 1 2\n\ttri 1 2 1 0\n\ttri 2 3 1 2");
+    TempFolder folder;
+    Actor actor;
+    ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", text).c_str()));
+    const brmath::Mesh& mesh = actor.meshes[0];
+    ASSERT_EQ(mesh.frameTriangleCount, 2);
+    EXPECT_EQ(mesh.frameTriangles[0], 1);
+    EXPECT_EQ(mesh.frameTriangles[1], 2);
+}

@@ -55,6 +55,9 @@ void Actor::Release() {
             FreeBytes(mesh.weights);
             mesh.weights = nullptr;
             mesh.weightCount = 0;
+            FreeBytes(mesh.frameTriangles);
+            mesh.frameTriangles = nullptr;
+            mesh.frameTriangleCount = 0;
         }
         FreeBytes(meshes);
         meshes = nullptr;

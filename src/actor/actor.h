@@ -43,6 +43,11 @@ struct Mesh {
     int32_t triangleCount;
     MeshWeight* weights;
     int32_t weightCount;
+    // Derived at load, for posing only: in triangle order, the triangles whose tangent
+    // frame some vertex keeps (the last triangle of each vertex). The others' frames
+    // are always overwritten, so posing need not compute them. Null: all triangles.
+    int32_t* frameTriangles;
+    int32_t frameTriangleCount;
 };
 
 struct Joint {

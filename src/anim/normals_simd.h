@@ -58,21 +58,23 @@ Pack3<Pack> GatherVector(const MeshVertex* const* corners, size_t offset) {
     return {Pack::Gather(x), Pack::Gather(y), Pack::Gather(z)};
 }
 
-// The corners of up to kLanes triangles from index `first` on, with their positions.
-// Lanes past the last triangle repeat it; their results are not used.
+// The corners of up to kLanes triangles, with their positions: the triangles from
+// `first` on of a list of `count` (the triangle numbers of `order`, or all triangles
+// when it is null). Lanes past the last triangle repeat it; their results are not used.
 template <typename Pack>
 struct TrianglePack {
     int lanes;
-    const MeshTriangle* triangles;
+    const MeshTriangle* triangle[Pack::kLanes];
     const MeshVertex* corner[3][Pack::kLanes];
     Pack3<Pack> p0, p1, p2;
 
-    TrianglePack(const Mesh& mesh, int32_t first) : lanes(0), triangles(mesh.triangles + first) {
-        const int32_t left = mesh.triangleCount - first;
+    TrianglePack(const Mesh& mesh, const int32_t* order, int32_t first, int32_t count) : lanes(0) {
+        const int32_t left = count - first;
         lanes = left < Pack::kLanes ? left : Pack::kLanes;
         for (int lane = 0; lane < Pack::kLanes; ++lane) {
-            const MeshTriangle& triangle = triangles[lane < lanes ? lane : lanes - 1];
-            for (int c = 0; c < 3; ++c) corner[c][lane] = &mesh.vertices[triangle.indices[c]];
+            const int32_t item = first + (lane < lanes ? lane : lanes - 1);
+            triangle[lane] = &mesh.triangles[order != nullptr ? order[item] : item];
+            for (int c = 0; c < 3; ++c) corner[c][lane] = &mesh.vertices[triangle[lane]->indices[c]];
         }
         const size_t position = offsetof(MeshVertex, position);
         p0 = GatherVector<Pack>(corner[0], position);
@@ -93,7 +95,7 @@ void VertexNormalsSimd(Mesh& mesh) {
     alignas(32) float face[3][kLanes];
     const int32_t count = mesh.triangleCount;
     for (int32_t t = 0; t < count; t += kLanes) {
-        const TrianglePack<Pack> pack(mesh, t);
+        const TrianglePack<Pack> pack(mesh, nullptr, t, count);
         const Pack3<Pack>& p0 = pack.p0;
         const Pack3<Pack>& p1 = pack.p1;
         const Pack3<Pack>& p2 = pack.p2;
@@ -107,7 +109,7 @@ void VertexNormalsSimd(Mesh& mesh) {
         // The sums into each vertex keep the triangles' order.
         for (int lane = 0; lane < pack.lanes; ++lane) {
             for (int c = 0; c < 3; ++c) {
-                Vector3& normal = vertices[pack.triangles[lane].indices[c]].normal;
+                Vector3& normal = vertices[pack.triangle[lane]->indices[c]].normal;
                 normal.x += face[0][lane];
                 normal.y += face[1][lane];
                 normal.z += face[2][lane];
@@ -142,9 +144,11 @@ void TangentFramesSimd(Mesh& mesh) {
     const Pack threshold(HandednessThreshold());
     const Pack minusOne(-1.0f);
     alignas(32) float frame[9][kLanes];
-    const int32_t count = mesh.triangleCount;
+    // Only the triangles whose frames some vertex keeps, where the reader listed them.
+    const int32_t* order = mesh.frameTriangles;
+    const int32_t count = order != nullptr ? mesh.frameTriangleCount : mesh.triangleCount;
     for (int32_t t = 0; t < count; t += kLanes) {
-        const TrianglePack<Pack> pack(mesh, t);
+        const TrianglePack<Pack> pack(mesh, order, t, count);
         const Pack3<Pack>& p0 = pack.p0;
         const Pack3<Pack>& p1 = pack.p1;
         const Pack3<Pack>& p2 = pack.p2;
@@ -195,7 +199,7 @@ void TangentFramesSimd(Mesh& mesh) {
             float values[9];
             for (int r = 0; r < 9; ++r) values[r] = frame[r][lane];
             for (int c = 0; c < 3; ++c) {
-                std::memcpy(&vertices[pack.triangles[lane].indices[c]].tangent, values, sizeof(values));
+                std::memcpy(&vertices[pack.triangle[lane]->indices[c]].tangent, values, sizeof(values));
             }
         }
     }

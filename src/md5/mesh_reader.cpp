@@ -1,4 +1,5 @@
 // Reading a .md5mesh file into an actor, then the .md5anim files beside it.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -187,6 +188,34 @@ bool CheckWeightRanges(TextFile& file, size_t verticesAt, const Mesh& mesh, int3
     return true;
 }
 
+// The triangles that posing writes tangent frames for: the last of each vertex's
+// triangles, found in one backward pass, listed in triangle order.
+bool ListFrameTriangles(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
+    if (mesh.triangleCount == 0) return true;
+    uint8_t* seen = AllocateArray<uint8_t>(mesh.vertexCount);
+    int32_t* list = AllocateArray<int32_t>(mesh.triangleCount);
+    if (seen == nullptr || list == nullptr) {
+        FreeBytes(seen);
+        FreeBytes(list);
+        return OutOfMemory(failure, file);
+    }
+    std::memset(seen, 0, static_cast<size_t>(mesh.vertexCount));
+    int32_t count = 0;
+    for (int32_t t = mesh.triangleCount - 1; t >= 0; --t) {
+        bool last = false;
+        for (int32_t index : mesh.triangles[t].indices) {
+            last = last || seen[index] == 0;
+            seen[index] = 1;
+        }
+        if (last) list[count++] = t;
+    }
+    std::reverse(list, list + count);
+    FreeBytes(seen);
+    mesh.frameTriangles = list;
+    mesh.frameTriangleCount = count;
+    return true;
+}
+
 bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount, char* scratch,
               ReadFailure* failure) {
     if (!SeekRequired(file, "mesh", failure) || !SeekRequired(file, "shader", failure) ||
@@ -199,7 +228,7 @@ bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount,
     const size_t verticesAt = file.Position();
     return ReadVertices(file, mesh, failure) && ReadTriangles(file, mesh, failure) &&
            ReadWeights(file, mesh, jointCount, failure) &&
-           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure);
+           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && ListFrameTriangles(file, mesh, failure);
 }
 
 // Reads the whole model into `model`, an empty actor. On failure `model` holds what
@@ -239,6 +268,8 @@ bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
             mesh.triangleCount = 0;
             mesh.weights = nullptr;
             mesh.weightCount = 0;
+            mesh.frameTriangles = nullptr;
+            mesh.frameTriangleCount = 0;
         }
         for (int32_t m = 0; ok && m < model.meshCount; ++m) {
             ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, failure);
