@@ -8,40 +8,18 @@ namespace {
 
 const DeformKernels kPlain = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
 #if defined(__SSE2__)
-const DeformKernels kSse = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast};
+const DeformKernels kFast = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast};
 #else
-const DeformKernels kSse = kPlain;
-#endif
-#if defined(BRMATH_HAVE_AVX_KERNELS)
-const DeformKernels kAvx = {&SkinVerticesFast, &ComputeVertexNormalsAvx, &ComputeTangentFramesAvx};
+const DeformKernels kFast = kPlain;
 #endif
 
-const DeformKernels* active = nullptr;
+const DeformKernels* active = &kFast;
 
 }  // namespace
 
 const DeformKernels& PlainKernels() { return kPlain; }
-const DeformKernels& SseKernels() { return kSse; }
-
-const DeformKernels* AvxKernels() {
-#if defined(BRMATH_HAVE_AVX_KERNELS)
-    // The one place that asks the processor; the DLL must run on any SSE2 processor.
-    static const bool available = __builtin_cpu_supports("avx");
-    return available ? &kAvx : nullptr;
-#else
-    return nullptr;
-#endif
-}
-
-const DeformKernels& FastKernels() {
-    const DeformKernels* avx = AvxKernels();
-    return avx != nullptr ? *avx : kSse;
-}
-
-const DeformKernels& ActiveKernels() {
-    if (active == nullptr) active = &FastKernels();
-    return *active;
-}
+const DeformKernels& FastKernels() { return kFast; }
+const DeformKernels& ActiveKernels() { return *active; }
 
 void UseKernels(const DeformKernels& kernels) { active = &kernels; }
 

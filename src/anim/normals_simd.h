@@ -2,12 +2,12 @@
 
 // Vertex normals and tangent frames over packs of triangles, one triangle per lane.
 // Each lane does exactly the plain path's operations in the plain path's order, so
-// its results carry the same bits; only the number of lanes differs between the
-// packs that use this (SSE: 4, AVX: 8). Everything here has internal linkage, so that
-// a translation unit compiled for AVX shares no code with the others.
+// its results carry the same bits whatever the number of lanes of the pack that
+// uses it (SSE's four).
 //
-// A Pack offers: kLanes; a default constructor; Pack(float) (broadcast); Gather(const float* const*) and
-// Store(float*); + - * /; Sqrt; Negate (sign flip); the comparisons Less, Greater,
+// A Pack offers: kLanes; a default constructor; Pack(float) (broadcast);
+// GatherRows(rows, &x, &y, &z), the first three of four floats read at each lane's row;
+// Store(float*); + - * /; Sqrt; Negate (sign flip); the comparisons Less, Greater and
 // GreaterEqual giving lane masks; Or of masks; and Select(mask, whenSet, otherwise).
 #include <cstddef>
 #include <cstring>
@@ -43,19 +43,20 @@ void NormalizeLanes(Pack3<Pack>& v) {
     v.z = Pack::Select(divide, v.z / length, v.z);
 }
 
-// The position (or any Vector3 at `offset` bytes into a vertex) of each lane's corner.
+// The Vector3 at `offset` bytes into each lane's vertex (its position or its normal),
+// read as four floats a lane: the field after it in the vertex fills the fourth.
 template <typename Pack>
-Pack3<Pack> GatherVector(const MeshVertex* const* corners, size_t offset) {
-    const float* x[Pack::kLanes];
-    const float* y[Pack::kLanes];
-    const float* z[Pack::kLanes];
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline Pack3<Pack> GatherVector(const MeshVertex* const* corners, size_t offset) {
+    const float* rows[Pack::kLanes];
     for (int lane = 0; lane < Pack::kLanes; ++lane) {
-        const float* v = reinterpret_cast<const float*>(reinterpret_cast<const char*>(corners[lane]) + offset);
-        x[lane] = v;
-        y[lane] = v + 1;
-        z[lane] = v + 2;
+        rows[lane] = reinterpret_cast<const float*>(reinterpret_cast<const char*>(corners[lane]) + offset);
     }
-    return {Pack::Gather(x), Pack::Gather(y), Pack::Gather(z)};
+    Pack3<Pack> v;
+    Pack::GatherRows(rows, &v.x, &v.y, &v.z);
+    return v;
 }
 
 // The corners of up to kLanes triangles, with their positions: the triangles from
@@ -152,16 +153,14 @@ void TangentFramesSimd(Mesh& mesh) {
         const Pack3<Pack>& p0 = pack.p0;
         const Pack3<Pack>& p1 = pack.p1;
         const Pack3<Pack>& p2 = pack.p2;
-        const float* texture[3][2][kLanes];
-        for (int c = 0; c < 3; ++c) {
-            for (int lane = 0; lane < kLanes; ++lane) {
-                texture[c][0][lane] = &pack.corner[c][lane]->texCoord.x;
-                texture[c][1][lane] = &pack.corner[c][lane]->texCoord.y;
-            }
-        }
-        const Pack s0 = Pack::Gather(texture[0][0]), t0 = Pack::Gather(texture[0][1]);
-        const Pack as = Pack::Gather(texture[1][0]) - s0, at = Pack::Gather(texture[1][1]) - t0;
-        const Pack bs = Pack::Gather(texture[2][0]) - s0, bt = Pack::Gather(texture[2][1]) - t0;
+        // Texture coordinates s, t lead each vertex; the third row read is not used.
+        const size_t texture = offsetof(MeshVertex, texCoord);
+        const Pack3<Pack> st0 = GatherVector<Pack>(pack.corner[0], texture);
+        const Pack3<Pack> st1 = GatherVector<Pack>(pack.corner[1], texture);
+        const Pack3<Pack> st2 = GatherVector<Pack>(pack.corner[2], texture);
+        const Pack s0 = st0.x, t0 = st0.y;
+        const Pack as = st1.x - s0, at = st1.y - t0;
+        const Pack bs = st2.x - s0, bt = st2.y - t0;
         const Pack determinant = as * bt - at * bs;
 
         Pack3<Pack> tangent{Pack(0.0f), Pack(0.0f), Pack(0.0f)}, bitangent = tangent;

@@ -1,6 +1,7 @@
 // Normals and tangent frames four triangles at a time with SSE.
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include "anim/normals_simd.h"
 
@@ -15,7 +16,14 @@ struct Pack4 {
     Pack4() = default;
     Pack4(__m128 value) : v(value) {}
     explicit Pack4(float s) : v(_mm_set1_ps(s)) {}
-    static Pack4 Gather(const float* const* p) { return _mm_setr_ps(*p[0], *p[1], *p[2], *p[3]); }
+    static void GatherRows(const float* const* rows, Pack4* x, Pack4* y, Pack4* z) {
+        __m128 r0 = _mm_loadu_ps(rows[0]), r1 = _mm_loadu_ps(rows[1]);
+        __m128 r2 = _mm_loadu_ps(rows[2]), r3 = _mm_loadu_ps(rows[3]);
+        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+        *x = r0;
+        *y = r1;
+        *z = r2;
+    }
     void Store(float* out) const { _mm_store_ps(out, v); }
 
     friend Pack4 operator+(Pack4 a, Pack4 b) { return _mm_add_ps(a.v, b.v); }
