@@ -15,14 +15,6 @@ using brmath::Actor;
 using brmath::Matrix4;
 using brmath_test::TempFolder;
 
-namespace {
-
-void ExpectMatrix(const Matrix4& actual, const Matrix4& expected) {
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(actual.m[i], expected.m[i]) << "element " << i;
-}
-
-}  // namespace
-
 TEST(AnimReaderTest, WorkedExample) {
     TempFolder folder;
     folder.Write("walk.md5anim", brmath_test::kWorkedClip);
@@ -55,8 +47,8 @@ TEST(AnimReaderTest, WorkedExample) {
     EXPECT_NEAR(hip.keys[1].orientation.w, -0.6f, 1e-6f);
 
     // The joints hold the clip's base frame; the vertices keep the bind pose.
-    ExpectMatrix(actor.joints[0].matrix, Matrix4());
-    ExpectMatrix(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));
+    EXPECT_MATRIX_EQ(actor.joints[0].matrix, Matrix4());
+    EXPECT_MATRIX_EQ(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));
     EXPECT_VEC3_EQ(actor.meshes[0].vertices[1].position, 1.0f, 1.0f, 0.0f);
 }
 
@@ -94,7 +86,7 @@ TEST(AnimReaderTest, ClipsComeInCaseInsensitiveNameOrder) {
     EXPECT_STREQ(actor.animations[1].name, "jump");
     EXPECT_STREQ(actor.animations[2].name, "Run");
     // The joints hold the base frame of the last file read.
-    ExpectMatrix(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));
+    EXPECT_MATRIX_EQ(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));
 }
 
 TEST(AnimReaderTest, ForwardSlashPathsFindTheirClips) {
@@ -131,9 +123,9 @@ TEST(AnimReaderTest, UnknownJointsAndParentsDriveNothing) {
     ASSERT_EQ(actor.animationCount, 1);
     EXPECT_EQ(actor.animations[0].tracks[1].joint, nullptr);
     EXPECT_EQ(actor.animations[0].tracks[1].parent, nullptr);
-    ExpectMatrix(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));  // still the bind pose
+    EXPECT_MATRIX_EQ(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));  // still the bind pose
     actor.ProceedAnimation(1);
-    ExpectMatrix(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));
+    EXPECT_MATRIX_EQ(actor.joints[1].matrix, Matrix4::Translation(0, 1, 0));
 }
 
 TEST(AnimReaderTest, DuplicateJointNamesTieToTheLowerIndex) {

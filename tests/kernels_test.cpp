@@ -95,30 +95,30 @@ TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
         return std::uniform_real_distribution<float>(-4.0f, 4.0f)(random);
     };
     for (int round = 0; round < 20; ++round) {
-        brmath_test::MeshSpec spec;
+        brmath_test::MeshLayout layout;
         const int vertices = 7 + round;
         for (int v = 0; v < vertices; ++v) {
             // Some vertices share a position or texture coordinate with the one before.
             if (v > 0 && random() % 5 == 0) {
-                spec.positions.push_back(spec.positions.back());
-                spec.texCoords.push_back(spec.texCoords.back());
+                layout.positions.push_back(layout.positions.back());
+                layout.texCoords.push_back(layout.texCoords.back());
             } else {
-                spec.positions.emplace_back(value(), value(), value());
-                spec.texCoords.emplace_back(value(), value());
+                layout.positions.emplace_back(value(), value(), value());
+                layout.texCoords.emplace_back(value(), value());
             }
         }
         for (int t = 0; t < 3 * vertices + round % 8; ++t) {
-            spec.triangles.push_back({static_cast<int32_t>(random() % vertices),
+            layout.triangles.push_back({static_cast<int32_t>(random() % vertices),
                                       static_cast<int32_t>(random() % vertices),
                                       static_cast<int32_t>(random() % vertices)});
         }
         Actor plain;
-        brmath_test::AddMeshes(plain, {spec});
+        brmath_test::AddMeshes(plain, {layout});
         brmath::UseKernels(brmath::PlainKernels());
         plain.ComputeNormalsAndTangents();
         for (const brmath::DeformKernels* kernels : FastKernelSets()) {
             Actor fast;
-            brmath_test::AddMeshes(fast, {spec});
+            brmath_test::AddMeshes(fast, {layout});
             brmath::UseKernels(*kernels);
             fast.ComputeNormalsAndTangents();
             EXPECT_EQ(Differences(Snapshot(fast), Snapshot(plain)), 0) << "round " << round;

@@ -10,17 +10,17 @@ using brmath::Actor;
 using brmath::MeshVertex;
 using brmath::Vector2;
 using brmath::Vector3;
-using brmath_test::MeshSpec;
+using brmath_test::MeshLayout;
 
 namespace {
 
 // One triangle (0,0,0), (1,0,0), (0,1,0) with the given texture coordinates.
 void BuildTriangle(Actor& actor, Vector2 t0, Vector2 t1, Vector2 t2) {
-    MeshSpec spec;
-    spec.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0)};
-    spec.texCoords = {t0, t1, t2};
-    spec.triangles = {{0, 1, 2}};
-    brmath_test::AddMeshes(actor, {spec});
+    MeshLayout layout;
+    layout.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0)};
+    layout.texCoords = {t0, t1, t2};
+    layout.triangles = {{0, 1, 2}};
+    brmath_test::AddMeshes(actor, {layout});
     actor.ComputeNormalsAndTangents();
 }
 
@@ -57,13 +57,13 @@ TEST(NormalsTest, ShearedMappingShortensBitangentAndFrameNormal) {
 }
 
 TEST(NormalsTest, SharedVertexSumsFacesByArea) {
-    MeshSpec spec;
-    spec.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 2, 0), Vector3(0, 3, 0), Vector3(0, 0, 2),
+    MeshLayout layout;
+    layout.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 2, 0), Vector3(0, 3, 0), Vector3(0, 0, 2),
                       Vector3(5, 5, 5)};
-    spec.texCoords = std::vector<Vector2>(6, Vector2(0, 0));
-    spec.triangles = {{0, 1, 2}, {0, 3, 4}};  // areas 1 and 3
+    layout.texCoords = std::vector<Vector2>(6, Vector2(0, 0));
+    layout.triangles = {{0, 1, 2}, {0, 3, 4}};  // areas 1 and 3
     Actor actor;
-    brmath_test::AddMeshes(actor, {spec});
+    brmath_test::AddMeshes(actor, {layout});
     actor.ComputeNormalsAndTangents();
     const Vector3& normal = actor.meshes[0].vertices[0].normal;
     // Printed to seven digits; dividing by the length rounded to float puts x one
@@ -79,12 +79,12 @@ TEST(NormalsTest, SharedVertexSumsFacesByArea) {
 }
 
 TEST(NormalsTest, LastTriangleWinsTheTangentFrame) {
-    MeshSpec spec;
-    spec.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(1, 1, 0)};
-    spec.texCoords = {Vector2(0, 0), Vector2(1, 0), Vector2(0, 1), Vector2(0, 1)};
-    spec.triangles = {{0, 1, 2}, {0, 1, 3}};  // the second triangle's mapping is sheared
+    MeshLayout layout;
+    layout.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(1, 1, 0)};
+    layout.texCoords = {Vector2(0, 0), Vector2(1, 0), Vector2(0, 1), Vector2(0, 1)};
+    layout.triangles = {{0, 1, 2}, {0, 1, 3}};  // the second triangle's mapping is sheared
     Actor actor;
-    brmath_test::AddMeshes(actor, {spec});
+    brmath_test::AddMeshes(actor, {layout});
     actor.ComputeNormalsAndTangents();
     const MeshVertex* v = actor.meshes[0].vertices;
     for (int corner : {0, 1, 3}) {
@@ -98,18 +98,18 @@ TEST(NormalsTest, LastTriangleWinsTheTangentFrame) {
 }
 
 TEST(NormalsTest, DegenerateTrianglesGiveNonFiniteFramesButNoNormals) {
-    MeshSpec spec;
-    spec.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0)};
-    spec.texCoords = {Vector2(0, 0), Vector2(1, 1), Vector2(2, 2)};  // collinear
-    spec.triangles = {{0, 1, 2}};
+    MeshLayout layout;
+    layout.positions = {Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0)};
+    layout.texCoords = {Vector2(0, 0), Vector2(1, 1), Vector2(2, 2)};  // collinear
+    layout.triangles = {{0, 1, 2}};
     Actor actor;
-    brmath_test::AddMeshes(actor, {spec});
+    brmath_test::AddMeshes(actor, {layout});
     actor.ComputeNormalsAndTangents();
     const MeshVertex& vertex = actor.meshes[0].vertices[0];
     EXPECT_VEC3_EQ(vertex.normal, 0.0f, 0.0f, -1.0f);
     EXPECT_FALSE(std::isfinite(vertex.tangent.x));
 
-    MeshSpec repeated = spec;
+    MeshLayout repeated = layout;
     repeated.texCoords = {Vector2(0, 0), Vector2(1, 0), Vector2(0, 1)};
     repeated.triangles = {{0, 0, 2}};
     Actor second;
@@ -118,7 +118,7 @@ TEST(NormalsTest, DegenerateTrianglesGiveNonFiniteFramesButNoNormals) {
     EXPECT_VEC3_EQ(second.meshes[0].vertices[0].normal, 0.0f, 0.0f, 0.0f);
     EXPECT_FALSE(std::isfinite(second.meshes[0].vertices[0].tangent.y));
 
-    MeshSpec point = spec;
+    MeshLayout point = layout;
     point.positions = {Vector3(1, 1, 1), Vector3(1, 1, 1), Vector3(1, 1, 1)};
     point.texCoords = {Vector2(0, 0), Vector2(1, 0), Vector2(0, 1)};
     Actor third;

@@ -14,10 +14,6 @@ using brmath_test::TempFolder;
 
 namespace {
 
-void ExpectMatrix(const Matrix4& actual, const Matrix4& expected) {
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(actual.m[i], expected.m[i]) << "element " << i;
-}
-
 // The rig with clip "a" (the worked clip) and clip "b" (a linear clip of `frames` frames).
 class PoseTest : public ::testing::Test {
 protected:
@@ -29,8 +25,8 @@ protected:
     }
     // Key k of the linear clip puts origin at (k, 0, 0) and hip at (k, 1, k).
     void ExpectLinearKey(int k) {
-        ExpectMatrix(actor_.joints[0].matrix, Matrix4::Translation(static_cast<float>(k), 0, 0));
-        ExpectMatrix(actor_.joints[1].matrix, Matrix4::Translation(static_cast<float>(k), 1, static_cast<float>(k)));
+        EXPECT_MATRIX_EQ(actor_.joints[0].matrix, Matrix4::Translation(static_cast<float>(k), 0, 0));
+        EXPECT_MATRIX_EQ(actor_.joints[1].matrix, Matrix4::Translation(static_cast<float>(k), 1, static_cast<float>(k)));
     }
     TempFolder folder_;
     Actor actor_;
@@ -77,8 +73,8 @@ TEST_F(PoseTest, WorkedClipRotatesTheHip) {
     actor_.ProceedAnimation(0);
     brmath::Quaternion q;
     q.SetFromXYZ(brmath::Vector3(0.6f, 0, 0));
-    ExpectMatrix(actor_.joints[0].matrix, Matrix4());
-    ExpectMatrix(actor_.joints[1].matrix, (Matrix4::Translation(0.5f, 1, 0) * q.ToMatrix()));
+    EXPECT_MATRIX_EQ(actor_.joints[0].matrix, Matrix4());
+    EXPECT_MATRIX_EQ(actor_.joints[1].matrix, (Matrix4::Translation(0.5f, 1, 0) * q.ToMatrix()));
 }
 
 TEST_F(PoseTest, RootAndChildTranslationsChain) {
@@ -89,8 +85,8 @@ frame 0 { 1 2 3 0 1 0 })";
     folder_.Write("chain.md5anim", clip);
     ASSERT_TRUE(actor_.LoadMesh(folder_.Write("rig.md5mesh", brmath_test::kRigMesh).c_str()));
     actor_.ProceedAnimation(0);
-    ExpectMatrix(actor_.joints[0].matrix, Matrix4::Translation(1, 2, 3));
-    ExpectMatrix(actor_.joints[1].matrix, Matrix4::Translation(1, 3, 3));
+    EXPECT_MATRIX_EQ(actor_.joints[0].matrix, Matrix4::Translation(1, 2, 3));
+    EXPECT_MATRIX_EQ(actor_.joints[1].matrix, Matrix4::Translation(1, 3, 3));
 }
 
 TEST_F(PoseTest, ClipWithoutFramesShowsItsBaseFrame) {
@@ -101,8 +97,8 @@ baseframe { ( 2 0 0 ) ( 0 0 0 ) ( 0 5 0 ) ( 0 0 0 ) })";
     ASSERT_TRUE(actor_.LoadMesh(folder_.Write("rig.md5mesh", brmath_test::kRigMesh).c_str()));
     for (int frame : {0, 3, -4}) {
         actor_.ProceedAnimation(frame);
-        ExpectMatrix(actor_.joints[0].matrix, Matrix4::Translation(2, 0, 0));
-        ExpectMatrix(actor_.joints[1].matrix, Matrix4::Translation(2, 5, 0));
+        EXPECT_MATRIX_EQ(actor_.joints[0].matrix, Matrix4::Translation(2, 0, 0));
+        EXPECT_MATRIX_EQ(actor_.joints[1].matrix, Matrix4::Translation(2, 5, 0));
     }
 }
 

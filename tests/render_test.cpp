@@ -11,19 +11,19 @@
 using brmath::Actor;
 using brmath::Vector2;
 using brmath::Vector3;
-using brmath_test::MeshSpec;
+using brmath_test::MeshLayout;
 using brmath_test::RecordingDevice;
 using Kind = RecordingDevice::Kind;
 
 namespace {
 
 // A mesh of `triangles` triangles over three vertices; vertex v sits at (v, 10v, 100v).
-MeshSpec Fan(int triangles) {
-    MeshSpec spec;
-    spec.positions = {Vector3(0, 0, 0), Vector3(1, 10, 100), Vector3(2, 20, 200)};
-    spec.texCoords = {Vector2(0, 0), Vector2(0.5f, -0.5f), Vector2(1, -1)};
-    for (int t = 0; t < triangles; ++t) spec.triangles.push_back({t % 3, (t + 1) % 3, (t + 2) % 3});
-    return spec;
+MeshLayout Fan(int triangles) {
+    MeshLayout layout;
+    layout.positions = {Vector3(0, 0, 0), Vector3(1, 10, 100), Vector3(2, 20, 200)};
+    layout.texCoords = {Vector2(0, 0), Vector2(0.5f, -0.5f), Vector2(1, -1)};
+    for (int t = 0; t < triangles; ++t) layout.triangles.push_back({t % 3, (t + 1) % 3, (t + 2) % 3});
+    return layout;
 }
 
 void ExpectDraw(const RecordingDevice::Call& shader, const RecordingDevice::Call& draw, uint32_t triangles) {
@@ -50,12 +50,12 @@ TEST(RenderTest, OneShaderAndOneDrawPerMesh) {
 }
 
 TEST(RenderTest, VerticesExchangeYAndZ) {
-    MeshSpec spec;
-    spec.positions = {Vector3(1, 2, 3), Vector3(4, 5, 6), Vector3(7, 8, 9)};
-    spec.texCoords = {Vector2(0.25f, -0.5f), Vector2(0, 0), Vector2(1, 1)};
-    spec.triangles = {{0, 1, 2}, {2, 2, 2}};
+    MeshLayout layout;
+    layout.positions = {Vector3(1, 2, 3), Vector3(4, 5, 6), Vector3(7, 8, 9)};
+    layout.texCoords = {Vector2(0.25f, -0.5f), Vector2(0, 0), Vector2(1, 1)};
+    layout.triangles = {{0, 1, 2}, {2, 2, 2}};
     Actor actor;
-    brmath_test::AddMeshes(actor, {spec});
+    brmath_test::AddMeshes(actor, {layout});
     actor.meshes[0].vertices[0].normal = Vector3(0, 0, 1);
     RecordingDevice device;
     EXPECT_EQ(actor.Render(device.Device()), 6);

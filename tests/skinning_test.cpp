@@ -21,9 +21,9 @@ void BuildSkinned(Actor& actor, int joints, const std::vector<std::vector<MeshWe
         actor.joints[j] = brmath::Joint{};
         actor.joints[j].matrix = Matrix4();
     }
-    brmath_test::MeshSpec spec;
-    spec.positions.assign(perVertex.size(), Vector3(9, 9, 9));
-    brmath_test::AddMeshes(actor, {spec});
+    brmath_test::MeshLayout layout;
+    layout.positions.assign(perVertex.size(), Vector3(9, 9, 9));
+    brmath_test::AddMeshes(actor, {layout});
     std::vector<MeshWeight> weights;
     for (size_t v = 0; v < perVertex.size(); ++v) {
         actor.meshes[0].vertices[v].weightStart = static_cast<int32_t>(weights.size());

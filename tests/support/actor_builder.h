@@ -12,7 +12,7 @@ namespace brmath_test {
 
 // Builds actors in memory, owned the way the readers own them, for tests of posing,
 // normals and drawing that need no file.
-struct MeshSpec {
+struct MeshLayout {
     std::vector<brmath::Vector3> positions;
     std::vector<brmath::Vector2> texCoords;  // as stored: v already negated
     std::vector<std::array<int32_t, 3>> triangles;
@@ -25,24 +25,24 @@ T* CopyToHeap(const std::vector<T>& items) {
     return array;
 }
 
-inline void AddMeshes(brmath::Actor& actor, const std::vector<MeshSpec>& specs) {
-    actor.meshCount = static_cast<int32_t>(specs.size());
+inline void AddMeshes(brmath::Actor& actor, const std::vector<MeshLayout>& layouts) {
+    actor.meshCount = static_cast<int32_t>(layouts.size());
     actor.meshes = brmath::AllocateArray<brmath::Mesh>(actor.meshCount);
-    for (size_t m = 0; m < specs.size(); ++m) {
-        const MeshSpec& spec = specs[m];
+    for (size_t m = 0; m < layouts.size(); ++m) {
+        const MeshLayout& layout = layouts[m];
         brmath::Mesh& mesh = actor.meshes[m];
         std::memset(&mesh, 0, sizeof(mesh));
         mesh.texture = -1;
         mesh.localTexture = -1;
-        std::vector<brmath::MeshVertex> vertices(spec.positions.size());
+        std::vector<brmath::MeshVertex> vertices(layout.positions.size());
         for (size_t v = 0; v < vertices.size(); ++v) {
             vertices[v] = brmath::MeshVertex{};
-            vertices[v].position = spec.positions[v];
-            if (v < spec.texCoords.size()) vertices[v].texCoord = spec.texCoords[v];
+            vertices[v].position = layout.positions[v];
+            if (v < layout.texCoords.size()) vertices[v].texCoord = layout.texCoords[v];
         }
-        std::vector<brmath::MeshTriangle> triangles(spec.triangles.size());
+        std::vector<brmath::MeshTriangle> triangles(layout.triangles.size());
         for (size_t t = 0; t < triangles.size(); ++t) {
-            for (int c = 0; c < 3; ++c) triangles[t].indices[c] = spec.triangles[t][c];
+            for (int c = 0; c < 3; ++c) triangles[t].indices[c] = layout.triangles[t][c];
         }
         mesh.vertexCount = static_cast<int32_t>(vertices.size());
         mesh.vertices = CopyToHeap(vertices);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "math/matrix4.h"
 #include "math/vector3.h"
 
 namespace brmath_test {
@@ -33,4 +34,12 @@ inline int64_t UlpDistance(float a, float b) {
         EXPECT_NEAR((v).x, (ex), (tol));     \
         EXPECT_NEAR((v).y, (ey), (tol));     \
         EXPECT_NEAR((v).z, (ez), (tol));     \
+    } while (0)
+
+#define EXPECT_MATRIX_EQ(actual, expected)                                                    \
+    do {                                                                                      \
+        const brmath::Matrix4 actualMatrix = (actual), expectedMatrix = (expected);           \
+        for (int element = 0; element < 16; ++element) {                                     \
+            EXPECT_EQ(actualMatrix.m[element], expectedMatrix.m[element]) << "element " << element; \
+        }                                                                                     \
     } while (0)
