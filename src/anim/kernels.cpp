@@ -6,9 +6,9 @@ namespace brmath {
 
 namespace {
 
-const DeformKernels kPlain = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain};
+const DeformKernels kPlain = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain, false};
 #if defined(__SSE2__)
-const DeformKernels kFast = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast};
+const DeformKernels kFast = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast, true};
 #else
 const DeformKernels kFast = kPlain;
 #endif
@@ -32,17 +32,22 @@ float HandednessThreshold() {
     return threshold;
 }
 
+namespace {
+
+void NormalsAndTangents(Actor& actor, const DeformKernels& kernels, bool cleared) {
+    // Every mesh's normals are complete before any tangent frame is written.
+    for (int32_t m = 0; m < actor.meshCount; ++m) kernels.vertexNormals(actor.meshes[m], cleared);
+    for (int32_t m = 0; m < actor.meshCount; ++m) kernels.tangentFrames(actor.meshes[m]);
+}
+
+}  // namespace
+
 void Actor::SkinVertices() {
     const DeformKernels& kernels = ActiveKernels();
     for (int32_t m = 0; m < meshCount; ++m) kernels.skinVertices(meshes[m], joints);
-    ComputeNormalsAndTangents();
+    NormalsAndTangents(*this, kernels, kernels.skinningClearsNormals);
 }
 
-void Actor::ComputeNormalsAndTangents() {
-    // Every mesh's normals are complete before any tangent frame is written.
-    const DeformKernels& kernels = ActiveKernels();
-    for (int32_t m = 0; m < meshCount; ++m) kernels.vertexNormals(meshes[m]);
-    for (int32_t m = 0; m < meshCount; ++m) kernels.tangentFrames(meshes[m]);
-}
+void Actor::ComputeNormalsAndTangents() { NormalsAndTangents(*this, ActiveKernels(), false); }
 
 }  // namespace brmath

@@ -10,8 +10,13 @@ namespace brmath {
 // and their order.
 struct DeformKernels {
     void (*skinVertices)(Mesh& mesh, const Joint* joints);
-    void (*vertexNormals)(Mesh& mesh);
+    // Sums and normalises the vertex normals; clears them first unless `cleared` says
+    // the skinning kernel already did (see below).
+    void (*vertexNormals)(Mesh& mesh, bool cleared);
     void (*tangentFrames)(Mesh& mesh);
+    // Whether skinVertices also sets every normal to (0, 0, 0), while the vertex is
+    // at hand: a pass over all vertices saved.
+    bool skinningClearsNormals;
 };
 
 // The plain kernels, and the fast ones (SSE; the plain ones where SSE is missing),
@@ -22,10 +27,10 @@ const DeformKernels& PlainKernels();
 const DeformKernels& FastKernels();
 
 void SkinVerticesPlain(Mesh& mesh, const Joint* joints);
-void ComputeVertexNormalsPlain(Mesh& mesh);
+void ComputeVertexNormalsPlain(Mesh& mesh, bool cleared);
 void ComputeTangentFramesPlain(Mesh& mesh);
 void SkinVerticesFast(Mesh& mesh, const Joint* joints);
-void ComputeVertexNormalsFast(Mesh& mesh);
+void ComputeVertexNormalsFast(Mesh& mesh, bool cleared);
 void ComputeTangentFramesFast(Mesh& mesh);
 
 // The kernels posing uses: the fast ones unless a test or benchmark chose otherwise.

@@ -85,10 +85,10 @@ struct TrianglePack {
 };
 
 template <typename Pack>
-void VertexNormalsSimd(Mesh& mesh) {
+void VertexNormalsSimd(Mesh& mesh, bool cleared) {
     constexpr int kLanes = Pack::kLanes;
     MeshVertex* vertices = mesh.vertices;
-    for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+    for (int32_t v = 0; !cleared && v < mesh.vertexCount; ++v) {
         vertices[v].normal.x = 0.0f;
         vertices[v].normal.y = 0.0f;
         vertices[v].normal.z = 0.0f;

@@ -43,7 +43,7 @@ struct Pack4 {
 
 }  // namespace
 
-void ComputeVertexNormalsFast(Mesh& mesh) { VertexNormalsSimd<Pack4>(mesh); }
+void ComputeVertexNormalsFast(Mesh& mesh, bool cleared) { VertexNormalsSimd<Pack4>(mesh, cleared); }
 void ComputeTangentFramesFast(Mesh& mesh) { TangentFramesSimd<Pack4>(mesh); }
 
 }  // namespace brmath

@@ -1,5 +1,6 @@
 // Skinning with SSE: the x, y and z of a weight's placed point are computed side by
 // side, each lane with exactly the plain path's products and sums in the same order.
+// It also clears each vertex's normal for the normals pass that follows.
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
@@ -24,6 +25,10 @@ void SkinVerticesFast(Mesh& mesh, const Joint* joints) {
         }
         _mm_storel_pi(reinterpret_cast<__m64*>(&vertex.position.x), position);
         _mm_store_ss(&vertex.position.z, _mm_movehl_ps(position, position));
+        // The normals pass starts from zero: clear it while the vertex is at hand.
+        vertex.normal.x = 0.0f;
+        vertex.normal.y = 0.0f;
+        vertex.normal.z = 0.0f;
     }
 }
 
