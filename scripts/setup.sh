@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   libpng-dev libcli11-dev nlohmann-json3-dev
-  g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1-mesa-dri:i386 libglx-mesa0:i386
+  g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
 )
 
 missing=()
@@ -26,4 +26,5 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# With their recommended packages: Wine's Direct3D finds OpenGL through them.
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
