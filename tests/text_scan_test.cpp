@@ -142,6 +142,21 @@ TEST(PathTest, Folder) {
     EXPECT_FALSE(GetPathFolder(std::string(64, 'a').c_str(), out, sizeof(out)));
 }
 
+TEST(PathTest, MeshFolder) {
+    char out[64];
+    ASSERT_TRUE(GetMeshFolder("C:\\models\\hero.md5mesh", out, sizeof(out)));
+    EXPECT_STREQ(out, "C:\\models");
+    ASSERT_TRUE(GetMeshFolder("models/hero.md5mesh", out, sizeof(out)));
+    EXPECT_STREQ(out, "models");
+    ASSERT_TRUE(GetMeshFolder("hero.md5mesh", out, sizeof(out)));
+    EXPECT_STREQ(out, ".");
+    ASSERT_TRUE(GetMeshFolder("/hero.md5mesh", out, sizeof(out)));
+    EXPECT_STREQ(out, "");
+    ASSERT_TRUE(GetMeshFolder("\\hero.md5mesh", out, sizeof(out)));
+    EXPECT_STREQ(out, "");
+    EXPECT_FALSE(GetMeshFolder(std::string(80, 'a').c_str(), out, sizeof(out)));
+}
+
 TEST(PathTest, BaseName) {
     char out[64];
     GetPathBaseName("C:\\models\\hero.md5mesh", out, sizeof(out));

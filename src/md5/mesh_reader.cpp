@@ -285,9 +285,7 @@ bool Actor::LoadMesh(const char* path, ReadFailure* failure) {
     if (path == nullptr) return RejectWith(failure, 0, "no path given");
     char folder[kTextBufferSize];
     char pattern[kTextBufferSize];
-    if (!GetPathFolder(path, folder, sizeof(folder))) return RejectWith(failure, 0, "the path is too long");
-    // A bare file name lies in the current folder.
-    if (std::strcmp(folder, path) == 0) std::strcpy(folder, ".");
+    if (!GetMeshFolder(path, folder, sizeof(folder))) return RejectWith(failure, 0, "the path is too long");
     const int patternLength = std::snprintf(pattern, sizeof(pattern), "%s\\*.md5anim", folder);
     if (patternLength < 0 || patternLength >= static_cast<int>(sizeof(pattern))) {
         return RejectWith(failure, 0, "the path is too long");

@@ -104,6 +104,17 @@ bool GetPathFolder(const char* path, char* out, size_t capacity) {
     return true;
 }
 
+bool GetMeshFolder(const char* path, char* out, size_t capacity) {
+    if (!GetPathFolder(path, out, capacity)) return false;
+    if (std::strcmp(out, path) != 0) return true;
+    if (std::strpbrk(path, "\\/") == nullptr) {
+        CopyCut(out, capacity, ".", 1);  // a bare file name lies in the current folder
+    } else {
+        out[0] = '\0';  // "\name" or "/name": a file in the root
+    }
+    return true;
+}
+
 void GetPathBaseName(const char* path, char* out, size_t capacity) {
     const size_t length = std::strlen(path);
     const char* name = path + (LastSeparator(path, length) + 1);

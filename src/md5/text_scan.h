@@ -29,6 +29,10 @@ bool SeekKeyword(TextFile& file, const char* keyword, int offset);
 // to fit, except GetPathFolder, which fails (false) rather than cut a folder.
 bool GetPathFolder(const char* path, char* out, size_t capacity);
 void GetPathBaseName(const char* path, char* out, size_t capacity);
+// The folder whose .md5anim files belong to a mesh file: GetPathFolder's folder; "."
+// for a bare file name; "" (the root, to be joined as "\name") for a name whose only
+// separator leads. False when the path does not fit `capacity`.
+bool GetMeshFolder(const char* path, char* out, size_t capacity);
 void GetPathExtension(const char* path, char* out, size_t capacity);
 
 }  // namespace brmath
