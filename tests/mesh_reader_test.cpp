@@ -178,9 +178,10 @@ TEST(MeshReaderTest, VerticesNoTriangleUsesHaveZeroTangentFrames) {
 
 TEST(MeshReaderTest, ListsTheTrianglesWhoseTangentFramesVerticesKeep) {
     // Triangle 0 shares all its corners with triangle 1, which comes later: only the
-    // frames of triangles 1 and 2 survive.
-    std::string text = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "numverts 3", "numverts 4");
-    text = brmath_test::ReplaceOnce(text, "vert 2 ( 0 1 ) 2 2", "vert 2 ( 0 1 ) 2 2\n\tvert 3 ( 1 1 ) 0 1");
+    // frames of triangles 1 and 2 survive. No triangle uses vertex 4.
+    std::string text = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "numverts 3", "numverts 5");
+    text = brmath_test::ReplaceOnce(text, "vert 2 ( 0 1 ) 2 2",
+                                    "vert 2 ( 0 1 ) 2 2\n\tvert 3 ( 1 1 ) 0 1\n\tvert 4 ( 1 0 ) 0 1");
     text = brmath_test::ReplaceOnce(text, "numtris 1\n\ttri 0 0 1 2", "numtris 3\n\ttri 0 0 1 2\n\ttri 1 2 1 0\n\ttri 2 3 1 2");
     TempFolder folder;
     Actor actor;
@@ -189,4 +190,7 @@ TEST(MeshReaderTest, ListsTheTrianglesWhoseTangentFramesVerticesKeep) {
     ASSERT_EQ(mesh.frameTriangleCount, 2);
     EXPECT_EQ(mesh.frameTriangles[0], 1);
     EXPECT_EQ(mesh.frameTriangles[1], 2);
+    // Each vertex's place in that list: vertex 0 last appears in triangle 1.
+    const int32_t slots[] = {0, 1, 1, 1, -1};
+    for (int v = 0; v < 5; ++v) EXPECT_EQ(mesh.frameSlots[v], slots[v]) << "vertex " << v;
 }

@@ -33,6 +33,7 @@ void ReleaseAnimation(Animation& clip) {
 }
 
 void Actor::Release() {
+    workspace.Release();
     if (joints != nullptr) {
         for (int32_t i = 0; i < jointCount; ++i) {
             FreeBytes(joints[i].children);
@@ -58,6 +59,8 @@ void Actor::Release() {
             FreeBytes(mesh.frameTriangles);
             mesh.frameTriangles = nullptr;
             mesh.frameTriangleCount = 0;
+            FreeBytes(mesh.frameSlots);
+            mesh.frameSlots = nullptr;
         }
         FreeBytes(meshes);
         meshes = nullptr;

@@ -5,6 +5,7 @@
 #include "math/matrix4.h"
 #include "math/vector2.h"
 #include "math/vector3.h"
+#include "anim/pose_workspace.h"
 #include "md5/animation.h"
 #include "platform/device.h"
 
@@ -44,10 +45,13 @@ struct Mesh {
     MeshWeight* weights;
     int32_t weightCount;
     // Derived at load, for posing only: in triangle order, the triangles whose tangent
-    // frame some vertex keeps (the last triangle of each vertex). The others' frames
-    // are always overwritten, so posing need not compute them. Null: all triangles.
+    // frame some vertex keeps (the last triangle of each vertex), and for each vertex
+    // the place of its triangle in that list (-1: no triangle uses the vertex). The
+    // other triangles' frames are always overwritten, so posing need not compute them.
+    // Null lists: a mesh built by hand, which posing treats with the plain kernels.
     int32_t* frameTriangles;
     int32_t frameTriangleCount;
+    int32_t* frameSlots;
 };
 
 struct Joint {
@@ -107,6 +111,10 @@ public:
     bool loaded;
 
 private:
+    // Scratch for the fast kernels, kept between posings so that posing allocates
+    // only when a larger model arrives.
+    PoseWorkspace workspace;
+
     void TakeModel(Actor& source);
     bool AppendAnimation(Animation& clip);
     void PoseBaseFrame(const Animation& clip);

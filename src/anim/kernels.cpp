@@ -6,9 +6,9 @@ namespace brmath {
 
 namespace {
 
-const DeformKernels kPlain = {&SkinVerticesPlain, &ComputeVertexNormalsPlain, &ComputeTangentFramesPlain, false};
+const DeformKernels kPlain = {&DeformMeshPlain};
 #if defined(__SSE2__)
-const DeformKernels kFast = {&SkinVerticesFast, &ComputeVertexNormalsFast, &ComputeTangentFramesFast, true};
+const DeformKernels kFast = {&DeformMeshFast};
 #else
 const DeformKernels kFast = kPlain;
 #endif
@@ -32,22 +32,21 @@ float HandednessThreshold() {
     return threshold;
 }
 
-namespace {
-
-void NormalsAndTangents(Actor& actor, const DeformKernels& kernels, bool cleared) {
-    // Every mesh's normals are complete before any tangent frame is written.
-    for (int32_t m = 0; m < actor.meshCount; ++m) kernels.vertexNormals(actor.meshes[m], cleared);
-    for (int32_t m = 0; m < actor.meshCount; ++m) kernels.tangentFrames(actor.meshes[m]);
+void DeformMeshPlain(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace&) {
+    if (skin) SkinVerticesPlain(mesh, joints);
+    ComputeVertexNormalsPlain(mesh);
+    ComputeTangentFramesPlain(mesh);
 }
 
-}  // namespace
-
+// Meshes share nothing, so each is posed whole before the next.
 void Actor::SkinVertices() {
     const DeformKernels& kernels = ActiveKernels();
-    for (int32_t m = 0; m < meshCount; ++m) kernels.skinVertices(meshes[m], joints);
-    NormalsAndTangents(*this, kernels, kernels.skinningClearsNormals);
+    for (int32_t m = 0; m < meshCount; ++m) kernels.deformMesh(meshes[m], true, joints, workspace);
 }
 
-void Actor::ComputeNormalsAndTangents() { NormalsAndTangents(*this, ActiveKernels(), false); }
+void Actor::ComputeNormalsAndTangents() {
+    const DeformKernels& kernels = ActiveKernels();
+    for (int32_t m = 0; m < meshCount; ++m) kernels.deformMesh(meshes[m], false, joints, workspace);
+}
 
 }  // namespace brmath

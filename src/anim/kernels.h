@@ -1,41 +1,48 @@
 #pragma once
 
 #include "actor/actor.h"
+#include "anim/pose_workspace.h"
 
 namespace brmath {
 
-// The per-mesh work of posing, each in two forms that give identical bits: a plain
-// path written as the formulas read, and a fast path that does a vertex's three
-// components or four triangles at once with SSE, keeping every element's operations
-// and their order.
+// Posing one mesh: skinning, vertex normals, tangent frames. Two paths that give
+// identical bits: a plain one written as the formulas read, and a fast one that
+// works through packed scratch rows with SSE, four vertices or triangles at once,
+// keeping every element's operations and their order.
 struct DeformKernels {
-    void (*skinVertices)(Mesh& mesh, const Joint* joints);
-    // Sums and normalises the vertex normals; clears them first unless `cleared` says
-    // the skinning kernel already did (see below).
-    void (*vertexNormals)(Mesh& mesh, bool cleared);
-    void (*tangentFrames)(Mesh& mesh);
-    // Whether skinVertices also sets every normal to (0, 0, 0), while the vertex is
-    // at hand: a pass over all vertices saved.
-    bool skinningClearsNormals;
+    // Skins the mesh from the joints' matrices where `skin` says so (otherwise keeps
+    // the positions it has), then computes its vertex normals and tangent frames.
+    void (*deformMesh)(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
 };
 
-// The plain kernels, and the fast ones (SSE; the plain ones where SSE is missing),
-// which posing uses unless told otherwise. SSE2 is part of every x86-64 processor and
-// of the 32-bit build's baseline, so nothing is chosen at run time. (Eight-wide AVX
-// was measured slower here: its 256-bit divisions and gathers cost more than they save.)
+// The plain kernels, and the fast ones (the plain ones where SSE is missing), which
+// posing uses unless told otherwise. SSE2 is part of every x86-64 processor and of the
+// 32-bit build's baseline, so nothing is chosen at run time.
 const DeformKernels& PlainKernels();
 const DeformKernels& FastKernels();
-
-void SkinVerticesPlain(Mesh& mesh, const Joint* joints);
-void ComputeVertexNormalsPlain(Mesh& mesh, bool cleared);
-void ComputeTangentFramesPlain(Mesh& mesh);
-void SkinVerticesFast(Mesh& mesh, const Joint* joints);
-void ComputeVertexNormalsFast(Mesh& mesh, bool cleared);
-void ComputeTangentFramesFast(Mesh& mesh);
 
 // The kernels posing uses: the fast ones unless a test or benchmark chose otherwise.
 const DeformKernels& ActiveKernels();
 void UseKernels(const DeformKernels& kernels);
+
+// The plain path, a kernel at a time.
+void SkinVerticesPlain(Mesh& mesh, const Joint* joints);
+void ComputeVertexNormalsPlain(Mesh& mesh);
+void ComputeTangentFramesPlain(Mesh& mesh);
+void DeformMeshPlain(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
+
+// The fast path, a pass at a time over the workspace: positions (skinned, or copied
+// from the vertices) with the normal sums cleared; the faces' normals summed into
+// their corners; the frame triangles' tangent frames; and last one pass over the
+// vertex records that writes positions, normalised normals and tangent frames.
+void SkinIntoWorkspace(const Mesh& mesh, const Joint* joints, PoseWorkspace& workspace);
+void CopyPositionsIntoWorkspace(const Mesh& mesh, PoseWorkspace& workspace);
+void SumFaceNormalsFast(const Mesh& mesh, PoseWorkspace& workspace);
+void ComputeTangentFramesFast(const Mesh& mesh, PoseWorkspace& workspace);
+void WriteVerticesFast(Mesh& mesh, const PoseWorkspace& workspace);
+// Falls back to the plain path for a mesh without frame lists or when the workspace
+// cannot grow.
+void DeformMeshFast(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
 
 // The handedness test compares a float dot product, as computed, with the double 1e-6;
 // for a float that is the same as comparing with the smallest float not below 1e-6.

@@ -4,7 +4,7 @@
 
 namespace brmath {
 
-void ComputeVertexNormalsPlain(Mesh& mesh, bool) {
+void ComputeVertexNormalsPlain(Mesh& mesh) {
     MeshVertex* vertices = mesh.vertices;
     for (int32_t v = 0; v < mesh.vertexCount; ++v) vertices[v].normal.Set(0.0f, 0.0f, 0.0f);
     for (int32_t t = 0; t < mesh.triangleCount; ++t) {

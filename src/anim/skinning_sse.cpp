@@ -1,6 +1,6 @@
-// Skinning with SSE: the x, y and z of a weight's placed point are computed side by
-// side, each lane with exactly the plain path's products and sums in the same order.
-// It also clears each vertex's normal for the normals pass that follows.
+// Skinning into the workspace with SSE: the x, y and z of a weight's placed point are
+// computed side by side, each lane with exactly the plain path's products and sums in
+// the same order. The normal sums are cleared while the vertex is at hand.
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
@@ -8,11 +8,14 @@
 
 namespace brmath {
 
-void SkinVerticesFast(Mesh& mesh, const Joint* joints) {
+void SkinIntoWorkspace(const Mesh& mesh, const Joint* joints, PoseWorkspace& workspace) {
     const MeshWeight* weights = mesh.weights;
+    float* positions = workspace.positions;
+    float* sums = workspace.normalSums;
+    const __m128 zero = _mm_setzero_ps();
     for (int32_t v = 0; v < mesh.vertexCount; ++v) {
-        MeshVertex& vertex = mesh.vertices[v];
-        __m128 position = _mm_setzero_ps();
+        const MeshVertex& vertex = mesh.vertices[v];
+        __m128 position = zero;
         const MeshWeight* weight = weights + vertex.weightStart;
         for (int32_t k = 0; k < vertex.weightCount; ++k, ++weight) {
             const float* m = joints[weight->joint].matrix.m;
@@ -23,12 +26,18 @@ void SkinVerticesFast(Mesh& mesh, const Joint* joints) {
             placed = _mm_add_ps(placed, _mm_loadu_ps(m + 12));
             position = _mm_add_ps(position, _mm_mul_ps(placed, _mm_set1_ps(weight->bias)));
         }
-        _mm_storel_pi(reinterpret_cast<__m64*>(&vertex.position.x), position);
-        _mm_store_ss(&vertex.position.z, _mm_movehl_ps(position, position));
-        // The normals pass starts from zero: clear it while the vertex is at hand.
-        vertex.normal.x = 0.0f;
-        vertex.normal.y = 0.0f;
-        vertex.normal.z = 0.0f;
+        _mm_storeu_ps(positions + 4 * v, position);
+        _mm_storeu_ps(sums + 4 * v, zero);
+    }
+}
+
+void CopyPositionsIntoWorkspace(const Mesh& mesh, PoseWorkspace& workspace) {
+    float* positions = workspace.positions;
+    float* sums = workspace.normalSums;
+    for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+        const Vector3& p = mesh.vertices[v].position;
+        _mm_storeu_ps(positions + 4 * v, _mm_set_ps(0.0f, p.z, p.y, p.x));
+        _mm_storeu_ps(sums + 4 * v, _mm_setzero_ps());
     }
 }
 

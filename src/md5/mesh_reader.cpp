@@ -5,6 +5,7 @@
 
 #include "actor/actor.h"
 #include "actor/allocation.h"
+#include "anim/frame_triangles.h"
 #include "md5/reader_steps.h"
 #include "math/quaternion.h"
 #include "platform/file_search.h"
@@ -188,32 +189,9 @@ bool CheckWeightRanges(TextFile& file, size_t verticesAt, const Mesh& mesh, int3
     return true;
 }
 
-// The triangles that posing writes tangent frames for: the last of each vertex's
-// triangles, found in one backward pass, listed in triangle order.
-bool ListFrameTriangles(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
-    if (mesh.triangleCount == 0) return true;
-    uint8_t* seen = AllocateArray<uint8_t>(mesh.vertexCount);
-    int32_t* list = AllocateArray<int32_t>(mesh.triangleCount);
-    if (seen == nullptr || list == nullptr) {
-        FreeBytes(seen);
-        FreeBytes(list);
-        return OutOfMemory(failure, file);
-    }
-    std::memset(seen, 0, static_cast<size_t>(mesh.vertexCount));
-    int32_t count = 0;
-    for (int32_t t = mesh.triangleCount - 1; t >= 0; --t) {
-        bool last = false;
-        for (int32_t index : mesh.triangles[t].indices) {
-            last = last || seen[index] == 0;
-            seen[index] = 1;
-        }
-        if (last) list[count++] = t;
-    }
-    std::reverse(list, list + count);
-    FreeBytes(seen);
-    mesh.frameTriangles = list;
-    mesh.frameTriangleCount = count;
-    return true;
+// Lists the triangles whose tangent frames posing computes (see Mesh).
+bool ListTriangleFrames(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
+    return ListFrameTriangles(mesh) || OutOfMemory(failure, file);
 }
 
 bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount, char* scratch,
@@ -228,7 +206,7 @@ bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount,
     const size_t verticesAt = file.Position();
     return ReadVertices(file, mesh, failure) && ReadTriangles(file, mesh, failure) &&
            ReadWeights(file, mesh, jointCount, failure) &&
-           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && ListFrameTriangles(file, mesh, failure);
+           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && ListTriangleFrames(file, mesh, failure);
 }
 
 // Reads the whole model into `model`, an empty actor. On failure `model` holds what
@@ -270,6 +248,7 @@ bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
             mesh.weightCount = 0;
             mesh.frameTriangles = nullptr;
             mesh.frameTriangleCount = 0;
+            mesh.frameSlots = nullptr;
         }
         for (int32_t m = 0; ok && m < model.meshCount; ++m) {
             ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, failure);

@@ -7,11 +7,12 @@
 
 #include "actor/actor.h"
 #include "actor/allocation.h"
+#include "anim/frame_triangles.h"
 
 namespace brmath_test {
 
-// Builds actors in memory, owned the way the readers own them, for tests of posing,
-// normals and drawing that need no file.
+// Builds actors in memory, owned the way the readers own them (frame lists included),
+// for tests of posing, normals and drawing that need no file.
 struct MeshLayout {
     std::vector<brmath::Vector3> positions;
     std::vector<brmath::Vector2> texCoords;  // as stored: v already negated
@@ -48,6 +49,7 @@ inline void AddMeshes(brmath::Actor& actor, const std::vector<MeshLayout>& layou
         mesh.vertices = CopyToHeap(vertices);
         mesh.triangleCount = static_cast<int32_t>(triangles.size());
         mesh.triangles = CopyToHeap(triangles);
+        brmath::ListFrameTriangles(mesh);
     }
 }
 

@@ -1,0 +1,41 @@
+#include "anim/pose_workspace.h"
+
+#include <cstdint>
+
+#include "actor/allocation.h"
+
+namespace brmath {
+
+namespace {
+
+int64_t RoundUpToFour(int32_t count) { return (static_cast<int64_t>(count) + 3) & ~static_cast<int64_t>(3); }
+
+}  // namespace
+
+bool PoseWorkspace::Reserve(int32_t vertices, int32_t frameTriangles) {
+    if (vertices <= vertexCapacity && frameTriangles <= frameCapacity) return true;
+    const int64_t vertexRoom = RoundUpToFour(vertices > vertexCapacity ? vertices : vertexCapacity);
+    const int64_t frameRoom = RoundUpToFour(frameTriangles > frameCapacity ? frameTriangles : frameCapacity);
+    if (vertexRoom > INT32_MAX || frameRoom > INT32_MAX) return false;
+    Release();
+    // One block: positions, normal sums, frames.
+    float* block = AllocateArray<float>(4 * vertexRoom + 4 * vertexRoom + 12 * frameRoom);
+    if (block == nullptr) return false;
+    positions = block;
+    normalSums = block + 4 * vertexRoom;
+    frames = normalSums + 4 * vertexRoom;
+    vertexCapacity = static_cast<int32_t>(vertexRoom);
+    frameCapacity = static_cast<int32_t>(frameRoom);
+    return true;
+}
+
+void PoseWorkspace::Release() {
+    FreeBytes(positions);
+    positions = nullptr;
+    normalSums = nullptr;
+    frames = nullptr;
+    vertexCapacity = 0;
+    frameCapacity = 0;
+}
+
+}  // namespace brmath
