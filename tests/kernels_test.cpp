@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "actor/actor.h"
+#include "actor/allocation.h"
+#include "anim/pose_workspace.h"
 #include "anim/kernels.h"
 #include "support/actor_builder.h"
 #include "support/actor_snapshot.h"
@@ -112,16 +114,103 @@ TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
                                       static_cast<int32_t>(random() % vertices),
                                       static_cast<int32_t>(random() % vertices)});
         }
+        // A second, larger mesh makes the fast path's scratch grow between meshes.
+        brmath_test::MeshLayout larger = layout;
+        for (int copy = 0; copy < 2; ++copy) {
+            for (const auto& triangle : layout.triangles) {
+                larger.triangles.push_back({(triangle[1] + copy) % vertices, triangle[2], triangle[0]});
+            }
+        }
+        larger.positions.insert(larger.positions.end(), layout.positions.begin(), layout.positions.end());
+        larger.texCoords.insert(larger.texCoords.end(), layout.texCoords.begin(), layout.texCoords.end());
         Actor plain;
-        brmath_test::AddMeshes(plain, {layout});
+        brmath_test::AddMeshes(plain, {layout, larger});
         brmath::UseKernels(brmath::PlainKernels());
         plain.ComputeNormalsAndTangents();
         for (const brmath::DeformKernels* kernels : FastKernelSets()) {
             Actor fast;
-            brmath_test::AddMeshes(fast, {layout});
+            brmath_test::AddMeshes(fast, {layout, larger});
             brmath::UseKernels(*kernels);
             fast.ComputeNormalsAndTangents();
             EXPECT_EQ(Differences(Snapshot(fast), Snapshot(plain)), 0) << "round " << round;
         }
     }
+}
+
+namespace {
+
+// A tube loaded with the plain kernels, posed at a frame, for the fallbacks below.
+struct PosedTubes {
+    brmath_test::TempFolder folder;
+    std::string path;
+    Actor plain;
+
+    PosedTubes() {
+        brmath_test::TubeSize size;
+        size.rings = 9;
+        size.segments = 7;
+        size.joints = 4;
+        size.meshes = 2;
+        size.frames = 5;
+        path = brmath_test::WriteTubeModel(folder.Path(), size);
+        brmath::UseKernels(brmath::PlainKernels());
+        EXPECT_TRUE(plain.LoadMesh(path.c_str()));
+        plain.ProceedAnimation(3);
+    }
+};
+
+}  // namespace
+
+TEST(KernelsTest, FastPathWithoutScratchMemoryPosesLikeThePlainOne) {
+    KernelGuard restore;
+    PosedTubes tubes;
+    // Loaded by the plain path, the actor has no scratch yet; the first fast posing
+    // asks for it and is refused.
+    Actor fast;
+    ASSERT_TRUE(fast.LoadMesh(tubes.path.c_str()));
+    brmath::UseKernels(brmath::FastKernels());
+    brmath::FailAllocationAt(1);
+    fast.ProceedAnimation(3);
+    const int64_t allocations = brmath::FailAllocationAt(0);
+    EXPECT_GE(allocations, 1);
+    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+    // With memory back, the fast passes take over again, with the same bits.
+    fast.ProceedAnimation(3);
+    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+}
+
+TEST(KernelsTest, MeshesWithoutFrameListsArePosedByThePlainPath) {
+    KernelGuard restore;
+    PosedTubes tubes;
+    Actor fast;
+    brmath::UseKernels(brmath::FastKernels());
+    ASSERT_TRUE(fast.LoadMesh(tubes.path.c_str()));
+    for (int m = 0; m < fast.meshCount; ++m) {
+        brmath::Mesh& mesh = fast.meshes[m];
+        brmath::FreeBytes(mesh.frameSlots);
+        mesh.frameSlots = nullptr;
+    }
+    fast.ProceedAnimation(3);
+    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+}
+
+TEST(PoseWorkspaceTest, GrowsInPacksOfFourAndNeverShrinks) {
+    brmath::PoseWorkspace workspace;
+    ASSERT_TRUE(workspace.Reserve(5, 1));
+    EXPECT_EQ(workspace.vertexCapacity, 8);
+    EXPECT_EQ(workspace.frameCapacity, 4);
+    ASSERT_TRUE(workspace.Reserve(2, 9));
+    EXPECT_EQ(workspace.vertexCapacity, 8);
+    EXPECT_EQ(workspace.frameCapacity, 12);
+    // The rows lie one after another in one block, each with its full room.
+    EXPECT_EQ(workspace.normalSums - workspace.positions, 4 * 8);
+    EXPECT_EQ(workspace.frames - workspace.normalSums, 4 * 8);
+    workspace.frames[12 * 12 - 1] = 1.0f;
+    EXPECT_FALSE(workspace.Reserve(0x7ffffffe, 0));
+    EXPECT_EQ(workspace.positions, nullptr);
+    EXPECT_EQ(workspace.vertexCapacity, 0);
+    brmath::FailAllocationAt(1);
+    EXPECT_FALSE(workspace.Reserve(1, 1));
+    brmath::FailAllocationAt(0);
+    EXPECT_EQ(workspace.frames, nullptr);
 }

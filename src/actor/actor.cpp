@@ -61,6 +61,8 @@ void Actor::Release() {
             mesh.frameTriangleCount = 0;
             FreeBytes(mesh.frameSlots);
             mesh.frameSlots = nullptr;
+            FreeBytes(mesh.frameTexture);
+            mesh.frameTexture = nullptr;
         }
         FreeBytes(meshes);
         meshes = nullptr;

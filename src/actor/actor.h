@@ -52,6 +52,10 @@ struct Mesh {
     int32_t* frameTriangles;
     int32_t frameTriangleCount;
     int32_t* frameSlots;
+    // The frame triangles' texture-space terms, which posing never changes: for each
+    // four of them, five rows of four floats (s1 - s0, t1 - t0, s2 - s0, t2 - t0 and
+    // the determinant), a triangle per column; the last four are padded with the last.
+    float* frameTexture;
 };
 
 struct Joint {

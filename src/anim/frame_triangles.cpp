@@ -6,20 +6,53 @@
 
 namespace brmath {
 
-bool ListFrameTriangles(Mesh& mesh) {
+namespace {
+
+void FreeFrameLists(Mesh& mesh) {
     FreeBytes(mesh.frameTriangles);
     FreeBytes(mesh.frameSlots);
+    FreeBytes(mesh.frameTexture);
     mesh.frameTriangles = nullptr;
     mesh.frameTriangleCount = 0;
     mesh.frameSlots = nullptr;
+    mesh.frameTexture = nullptr;
+}
+
+// The texture-space terms of the tangent frame, as the plain path computes them.
+void FillFrameTexture(Mesh& mesh) {
+    const int32_t count = mesh.frameTriangleCount;
+    for (int32_t pack = 0; pack * 4 < count; ++pack) {
+        float* rows = mesh.frameTexture + 20 * pack;
+        for (int lane = 0; lane < 4; ++lane) {
+            const int32_t item = std::min(pack * 4 + lane, count - 1);
+            const int32_t* index = mesh.triangles[mesh.frameTriangles[item]].indices;
+            const Vector2& st0 = mesh.vertices[index[0]].texCoord;
+            const Vector2& st1 = mesh.vertices[index[1]].texCoord;
+            const Vector2& st2 = mesh.vertices[index[2]].texCoord;
+            const float as = st1.x - st0.x, at = st1.y - st0.y;
+            const float bs = st2.x - st0.x, bt = st2.y - st0.y;
+            rows[lane] = as;
+            rows[4 + lane] = at;
+            rows[8 + lane] = bs;
+            rows[12 + lane] = bt;
+            rows[16 + lane] = as * bt - at * bs;
+        }
+    }
+}
+
+}  // namespace
+
+bool ListFrameTriangles(Mesh& mesh) {
+    FreeFrameLists(mesh);
     if (mesh.vertexCount == 0) return true;
-    int32_t* slots = AllocateArray<int32_t>(mesh.vertexCount);
-    int32_t* list = AllocateArray<int32_t>(mesh.triangleCount);
-    if (slots == nullptr || (mesh.triangleCount > 0 && list == nullptr)) {
-        FreeBytes(slots);
-        FreeBytes(list);
+    mesh.frameSlots = AllocateArray<int32_t>(mesh.vertexCount);
+    mesh.frameTriangles = AllocateArray<int32_t>(mesh.triangleCount);
+    if (mesh.frameSlots == nullptr || (mesh.triangleCount > 0 && mesh.frameTriangles == nullptr)) {
+        FreeFrameLists(mesh);
         return false;
     }
+    int32_t* slots = mesh.frameSlots;
+    int32_t* list = mesh.frameTriangles;
     std::fill(slots, slots + mesh.vertexCount, -1);
     // Backwards, the first triangle to reach a vertex is its last: number them as found,
     // then turn the list and the numbers around into triangle order.
@@ -38,9 +71,18 @@ bool ListFrameTriangles(Mesh& mesh) {
     for (int32_t v = 0; v < mesh.vertexCount; ++v) {
         if (slots[v] >= 0) slots[v] = count - 1 - slots[v];
     }
-    mesh.frameTriangles = list;
     mesh.frameTriangleCount = count;
-    mesh.frameSlots = slots;
+    if (count == 0) return true;
+    // Give back the room of the triangles not listed; should that fail, the list stays as it is.
+    if (void* shrunk = ReallocateBytes(list, static_cast<size_t>(count) * sizeof(int32_t))) {
+        mesh.frameTriangles = static_cast<int32_t*>(shrunk);
+    }
+    mesh.frameTexture = AllocateArray<float>(20 * ((static_cast<int64_t>(count) + 3) / 4));
+    if (mesh.frameTexture == nullptr) {
+        FreeFrameLists(mesh);
+        return false;
+    }
+    FillFrameTexture(mesh);
     return true;
 }
 

@@ -16,8 +16,8 @@ bool PoseWorkspace::Reserve(int32_t vertices, int32_t frameTriangles) {
     if (vertices <= vertexCapacity && frameTriangles <= frameCapacity) return true;
     const int64_t vertexRoom = RoundUpToFour(vertices > vertexCapacity ? vertices : vertexCapacity);
     const int64_t frameRoom = RoundUpToFour(frameTriangles > frameCapacity ? frameTriangles : frameCapacity);
-    if (vertexRoom > INT32_MAX || frameRoom > INT32_MAX) return false;
     Release();
+    if (vertexRoom > INT32_MAX || frameRoom > INT32_MAX) return false;
     // One block: positions, normal sums, frames.
     float* block = AllocateArray<float>(4 * vertexRoom + 4 * vertexRoom + 12 * frameRoom);
     if (block == nullptr) return false;

@@ -6,23 +6,6 @@
 
 namespace brmath {
 
-namespace {
-
-// The texture coordinates s and t of four vertices, a lane each.
-void GatherTexCoords(const MeshVertex* vertices, const int32_t* const corner[4], int c, __m128* s, __m128* t) {
-    const __m128 zero = _mm_setzero_ps();
-    const __m128 st0 = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(&vertices[corner[0][c]].texCoord));
-    const __m128 st1 = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(&vertices[corner[1][c]].texCoord));
-    const __m128 st2 = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(&vertices[corner[2][c]].texCoord));
-    const __m128 st3 = _mm_loadl_pi(zero, reinterpret_cast<const __m64*>(&vertices[corner[3][c]].texCoord));
-    const __m128 low = _mm_unpacklo_ps(st0, st1);   // s0 s1 t0 t1
-    const __m128 high = _mm_unpacklo_ps(st2, st3);  // s2 s3 t2 t3
-    *s = _mm_movelh_ps(low, high);
-    *t = _mm_movehl_ps(high, low);
-}
-
-}  // namespace
-
 void ComputeTangentFramesFast(const Mesh& mesh, PoseWorkspace& workspace) {
     const float* positions = workspace.positions;
     const __m128 threshold = _mm_set1_ps(HandednessThreshold());
@@ -41,13 +24,11 @@ void ComputeTangentFramesFast(const Mesh& mesh, PoseWorkspace& workspace) {
                                      positions + 4 * corner[2][1], positions + 4 * corner[3][1]);
         const Lanes3 p2 = GatherRows(positions + 4 * corner[0][2], positions + 4 * corner[1][2],
                                      positions + 4 * corner[2][2], positions + 4 * corner[3][2]);
-        __m128 s0, t0, s1, t1, s2, t2;
-        GatherTexCoords(mesh.vertices, corner, 0, &s0, &t0);
-        GatherTexCoords(mesh.vertices, corner, 1, &s1, &t1);
-        GatherTexCoords(mesh.vertices, corner, 2, &s2, &t2);
-        const __m128 as = _mm_sub_ps(s1, s0), at = _mm_sub_ps(t1, t0);
-        const __m128 bs = _mm_sub_ps(s2, s0), bt = _mm_sub_ps(t2, t0);
-        const __m128 determinant = _mm_sub_ps(_mm_mul_ps(as, bt), _mm_mul_ps(at, bs));
+        // The texture-space terms were worked out at load.
+        const float* texture = mesh.frameTexture + 5 * f;
+        const __m128 as = _mm_loadu_ps(texture), at = _mm_loadu_ps(texture + 4);
+        const __m128 bs = _mm_loadu_ps(texture + 8), bt = _mm_loadu_ps(texture + 12);
+        const __m128 determinant = _mm_loadu_ps(texture + 16);
 
         // For each axis: T = -(at * b - a * bt) / det, B = -(a * bs - as * b) / det,
         // with a and b the corner-0-minus-other differences along that axis.

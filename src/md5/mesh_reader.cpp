@@ -249,6 +249,7 @@ bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
             mesh.frameTriangles = nullptr;
             mesh.frameTriangleCount = 0;
             mesh.frameSlots = nullptr;
+            mesh.frameTexture = nullptr;
         }
         for (int32_t m = 0; ok && m < model.meshCount; ++m) {
             ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, failure);
