@@ -18,11 +18,21 @@ const brmath_test::TemporaryTube& Model() {
     return model;
 }
 
-int64_t VertexCount(int slot) {
-    const brmath::Actor& actor = brmath::TheActorTable().actors[slot];
+struct ModelCounts {
     int64_t vertices = 0;
-    for (int m = 0; m < actor.meshCount; ++m) vertices += actor.meshes[m].vertexCount;
-    return vertices;
+    int64_t triangles = 0;
+    int64_t frameTriangles = 0;  // those whose tangent frames some vertex keeps
+};
+
+ModelCounts CountsOf(int slot) {
+    const brmath::Actor& actor = brmath::TheActorTable().actors[slot];
+    ModelCounts counts;
+    for (int m = 0; m < actor.meshCount; ++m) {
+        counts.vertices += actor.meshes[m].vertexCount;
+        counts.triangles += actor.meshes[m].triangleCount;
+        counts.frameTriangles += actor.meshes[m].frameTriangleCount;
+    }
+    return counts;
 }
 
 void BM_LoadActor(benchmark::State& state) {
@@ -35,22 +45,26 @@ void BM_LoadActor(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Argument 0: the fast kernels the library uses; 1: the plain reference kernels.
+// Argument 0: the fast kernels the library uses (AVX tangent frames where offered);
+// 1: the plain reference kernels; 2: the SSE kernels, the baseline of every x86.
 void BM_ProceedAnimation(benchmark::State& state) {
-    const brmath::DeformKernels* kernels[] = {&brmath::FastKernels(), &brmath::PlainKernels()};
+    const brmath::DeformKernels* kernels[] = {&brmath::FastKernels(), &brmath::PlainKernels(),
+                                              &brmath::SseKernels()};
     brmath::UseKernels(*kernels[state.range(0)]);
     if (MD5_LoadActor(1, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");
-    const int64_t vertices = VertexCount(1);
+    const ModelCounts counts = CountsOf(1);
     int frame = 0;
     for (auto _ : state) MD5_ProceedAnimation(1, frame++);
     // Seconds per vertex for the whole call: pose, skin, normals, tangent frames.
     state.counters["per_vertex"] =
-        benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsIterationInvariantRate |
-                                                              benchmark::Counter::kInvert);
-    state.counters["vertices"] = static_cast<double>(vertices);
+        benchmark::Counter(static_cast<double>(counts.vertices), benchmark::Counter::kIsIterationInvariantRate |
+                                                                     benchmark::Counter::kInvert);
+    state.counters["vertices"] = static_cast<double>(counts.vertices);
+    state.counters["triangles"] = static_cast<double>(counts.triangles);
+    state.counters["frame_triangles"] = static_cast<double>(counts.frameTriangles);
     brmath::UseKernels(brmath::FastKernels());
 }
-BENCHMARK(BM_ProceedAnimation)->ArgName("kernels")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProceedAnimation)->ArgName("kernels")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RenderActor(benchmark::State& state) {
     if (MD5_LoadActor(2, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");

@@ -43,8 +43,12 @@ struct KernelGuard {
     ~KernelGuard() { brmath::UseKernels(brmath::FastKernels()); }
 };
 
-// The fast kernel sets, each to be compared with the plain one.
-std::vector<const brmath::DeformKernels*> FastKernelSets() { return {&brmath::FastKernels()}; }
+// The fast kernel sets this processor runs, each to be compared with the plain one.
+std::vector<const brmath::DeformKernels*> FastKernelSets() {
+    std::vector<const brmath::DeformKernels*> sets = {&brmath::SseKernels()};
+    if (brmath::AvxKernels() != nullptr) sets.push_back(brmath::AvxKernels());
+    return sets;
+}
 
 }  // namespace
 

@@ -4,7 +4,10 @@
 namespace brmath {
 
 #if defined(__SSE2__)
-void DeformMeshFast(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace) {
+namespace {
+
+void DeformThroughWorkspace(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace,
+                            void (*tangentFrames)(const Mesh&, PoseWorkspace&)) {
     const bool listed = mesh.vertexCount == 0 || mesh.frameSlots != nullptr;
     if (!listed || !workspace.Reserve(mesh.vertexCount, mesh.frameTriangleCount)) {
         DeformMeshPlain(mesh, skin, joints, workspace);
@@ -16,8 +19,20 @@ void DeformMeshFast(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& w
         CopyPositionsIntoWorkspace(mesh, workspace);
     }
     SumFaceNormalsFast(mesh, workspace);
-    ComputeTangentFramesFast(mesh, workspace);
+    tangentFrames(mesh, workspace);
     WriteVerticesFast(mesh, workspace);
+}
+
+}  // namespace
+
+void DeformMeshSse(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace) {
+    DeformThroughWorkspace(mesh, skin, joints, workspace, &ComputeTangentFramesFast);
+}
+#endif
+
+#if defined(BRMATH_AVX_KERNELS)
+void DeformMeshAvx(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace) {
+    DeformThroughWorkspace(mesh, skin, joints, workspace, &ComputeTangentFramesAvx);
 }
 #endif
 

@@ -8,17 +8,31 @@ namespace {
 
 const DeformKernels kPlain = {&DeformMeshPlain};
 #if defined(__SSE2__)
-const DeformKernels kFast = {&DeformMeshFast};
+const DeformKernels kSse = {&DeformMeshSse};
 #else
-const DeformKernels kFast = kPlain;
+const DeformKernels kSse = kPlain;
 #endif
 
-const DeformKernels* active = &kFast;
+#if defined(BRMATH_AVX_KERNELS)
+const DeformKernels kAvx = {&DeformMeshAvx};
+// The test covers the system too, which must save the wider registers on a thread
+// switch. It runs while statics are set up, before the runtime would have looked.
+const DeformKernels* const avx = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx") ? &kAvx : nullptr;
+}();
+#else
+const DeformKernels* const avx = nullptr;
+#endif
+
+const DeformKernels* active = avx != nullptr ? avx : &kSse;
 
 }  // namespace
 
 const DeformKernels& PlainKernels() { return kPlain; }
-const DeformKernels& FastKernels() { return kFast; }
+const DeformKernels& SseKernels() { return kSse; }
+const DeformKernels* AvxKernels() { return avx; }
+const DeformKernels& FastKernels() { return avx != nullptr ? *avx : kSse; }
 const DeformKernels& ActiveKernels() { return *active; }
 
 void UseKernels(const DeformKernels& kernels) { active = &kernels; }

@@ -28,30 +28,25 @@ float* FieldOf(MeshVertex& vertex, size_t offset) {
 void SumFaceNormalsFast(const Mesh& mesh, PoseWorkspace& workspace) {
     const float* positions = workspace.positions;
     float* sums = workspace.normalSums;
-    const int32_t count = mesh.triangleCount;
-    for (int32_t t = 0; t < count; t += 4) {
-        const int lanes = count - t < 4 ? count - t : 4;
-        // Lanes past the last triangle repeat it; their results are not used.
-        const int32_t* corner[4];
-        for (int lane = 0; lane < 4; ++lane) corner[lane] = mesh.triangles[t + (lane < lanes ? lane : lanes - 1)].indices;
-        const Lanes3 p0 = GatherRows(positions + 4 * corner[0][0], positions + 4 * corner[1][0],
-                                     positions + 4 * corner[2][0], positions + 4 * corner[3][0]);
-        const Lanes3 p1 = GatherRows(positions + 4 * corner[0][1], positions + 4 * corner[1][1],
-                                     positions + 4 * corner[2][1], positions + 4 * corner[3][1]);
-        const Lanes3 p2 = GatherRows(positions + 4 * corner[0][2], positions + 4 * corner[1][2],
-                                     positions + 4 * corner[2][2], positions + 4 * corner[3][2]);
-        const Lanes3 e1 = Minus(p1, p0);
-        const Lanes3 toP2 = Minus(p2, p0);
-        const Lanes3 e2{Negate(toP2.x), Negate(toP2.y), Negate(toP2.z)};
-        __m128 face[4];
-        ScatterToRows(Cross(e1, e2), face);
+    const __m128 signs = _mm_set1_ps(-0.0f);
+    for (int32_t t = 0; t < mesh.triangleCount; ++t) {
+        const int32_t* index = mesh.triangles[t].indices;
+        float* sum0 = sums + 4 * index[0];
+        float* sum1 = sums + 4 * index[1];
+        float* sum2 = sums + 4 * index[2];
+        const __m128 p0 = _mm_loadu_ps(positions + 4 * index[0]);
+        const __m128 e1 = _mm_sub_ps(_mm_loadu_ps(positions + 4 * index[1]), p0);
+        const __m128 e2 = _mm_xor_ps(_mm_sub_ps(_mm_loadu_ps(positions + 4 * index[2]), p0), signs);
+        // The cross product a row at a time: (y, z, x) * (z, x, y) - (z, x, y) * (y, z, x).
+        const __m128 e1yzx = _mm_shuffle_ps(e1, e1, _MM_SHUFFLE(3, 0, 2, 1));
+        const __m128 e1zxy = _mm_shuffle_ps(e1, e1, _MM_SHUFFLE(3, 1, 0, 2));
+        const __m128 e2yzx = _mm_shuffle_ps(e2, e2, _MM_SHUFFLE(3, 0, 2, 1));
+        const __m128 e2zxy = _mm_shuffle_ps(e2, e2, _MM_SHUFFLE(3, 1, 0, 2));
+        const __m128 face = _mm_sub_ps(_mm_mul_ps(e1yzx, e2zxy), _mm_mul_ps(e1zxy, e2yzx));
         // Added to each corner in triangle order, x, y and z side by side.
-        for (int lane = 0; lane < lanes; ++lane) {
-            for (int c = 0; c < 3; ++c) {
-                float* sum = sums + 4 * corner[lane][c];
-                _mm_storeu_ps(sum, _mm_add_ps(_mm_loadu_ps(sum), face[lane]));
-            }
-        }
+        _mm_storeu_ps(sum0, _mm_add_ps(_mm_loadu_ps(sum0), face));
+        _mm_storeu_ps(sum1, _mm_add_ps(_mm_loadu_ps(sum1), face));
+        _mm_storeu_ps(sum2, _mm_add_ps(_mm_loadu_ps(sum2), face));
     }
 }
 

@@ -8,22 +8,15 @@
 #include <cstdint>
 
 namespace brmath {
+// Internal linkage: a file built for a wider instruction set includes this too, and
+// its copies must not stand in for these.
+namespace {
 
 struct Lanes3 {
     __m128 x, y, z;
 };
 
-inline Lanes3 Minus(const Lanes3& a, const Lanes3& b) {
-    return {_mm_sub_ps(a.x, b.x), _mm_sub_ps(a.y, b.y), _mm_sub_ps(a.z, b.z)};
-}
-
 inline __m128 Negate(__m128 a) { return _mm_xor_ps(a, _mm_set1_ps(-0.0f)); }
-
-inline Lanes3 Cross(const Lanes3& a, const Lanes3& b) {
-    return {_mm_sub_ps(_mm_mul_ps(a.y, b.z), _mm_mul_ps(a.z, b.y)),
-            _mm_sub_ps(_mm_mul_ps(a.z, b.x), _mm_mul_ps(a.x, b.z)),
-            _mm_sub_ps(_mm_mul_ps(a.x, b.y), _mm_mul_ps(a.y, b.x))};
-}
 
 inline __m128 Select(__m128 mask, __m128 whenSet, __m128 otherwise) {
     return _mm_or_ps(_mm_and_ps(mask, whenSet), _mm_andnot_ps(mask, otherwise));
@@ -57,4 +50,5 @@ inline void ScatterToRows(const Lanes3& v, __m128 rows[4]) {
     _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
 }
 
+}  // namespace
 }  // namespace brmath
