@@ -12,6 +12,14 @@
 #include "anim/kernels.h"
 #include "anim/sse_lanes.h"
 
+// The helpers below are small and called a few times per eight triangles: calls
+// would cost more than their bodies.
+#if defined(__GNUC__)
+#define BRMATH_INLINE inline __attribute__((always_inline))
+#else
+#define BRMATH_INLINE inline
+#endif
+
 namespace brmath {
 namespace {
 
@@ -21,18 +29,18 @@ struct Eight3 {
 };
 
 template <typename Eight>
-Eight3<Eight> Minus(const Eight3<Eight>& p, const Eight3<Eight>& q) {
+BRMATH_INLINE Eight3<Eight> Minus(const Eight3<Eight>& p, const Eight3<Eight>& q) {
     return {p.x - q.x, p.y - q.y, p.z - q.z};
 }
 
 template <typename Eight>
-Eight3<Eight> Cross(const Eight3<Eight>& p, const Eight3<Eight>& q) {
+BRMATH_INLINE Eight3<Eight> Cross(const Eight3<Eight>& p, const Eight3<Eight>& q) {
     return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x};
 }
 
 // Vector3::Normalize: divide by the length unless it is zero or NaN.
 template <typename Eight>
-void Normalize(Eight3<Eight>& v) {
+BRMATH_INLINE void Normalize(Eight3<Eight>& v) {
     const Eight length = Eight::Sqrt((v.x * v.x + v.y * v.y) + v.z * v.z);
     const Eight divide = Eight::NonZero(length);
     v.x = Eight::Select(divide, v.x / length, v.x);
@@ -42,7 +50,7 @@ void Normalize(Eight3<Eight>& v) {
 
 // Corner c of eight triangles: lanes 0-3 from the first four, 4-7 from the others.
 template <typename Eight>
-Eight3<Eight> GatherCorner(const float* positions, const int32_t* const corner[8], int c) {
+BRMATH_INLINE Eight3<Eight> GatherCorner(const float* positions, const int32_t* const corner[8], int c) {
     const Lanes3 low = GatherRows(positions + 4 * corner[0][c], positions + 4 * corner[1][c],
                                   positions + 4 * corner[2][c], positions + 4 * corner[3][c]);
     const Lanes3 high = GatherRows(positions + 4 * corner[4][c], positions + 4 * corner[5][c],
@@ -51,7 +59,7 @@ Eight3<Eight> GatherCorner(const float* positions, const int32_t* const corner[8
 }
 
 // Nine rows of four lanes become four records of twelve floats.
-inline void StoreFourFrames(__m128 tx, __m128 ty, __m128 tz, __m128 bx, __m128 by, __m128 bz, __m128 nx, __m128 ny,
+BRMATH_INLINE void StoreFourFrames(__m128 tx, __m128 ty, __m128 tz, __m128 bx, __m128 by, __m128 bz, __m128 nx, __m128 ny,
                             __m128 nz, float* out) {
     _MM_TRANSPOSE4_PS(tx, ty, tz, bx);
     _MM_TRANSPOSE4_PS(by, bz, nx, ny);
@@ -132,3 +140,5 @@ void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
 
 }  // namespace
 }  // namespace brmath
+
+#undef BRMATH_INLINE
