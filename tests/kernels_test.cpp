@@ -141,6 +141,41 @@ TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
     }
 }
 
+// Every model the tests ship, and the benchmark model, loaded and posed by each set of
+// kernels: each clip at its first, second, middle and last frames.
+TEST(KernelsTest, FastAndPlainAgreeOnTheShippedModelsAndTheBenchmarkModel) {
+    KernelGuard restore;
+    brmath_test::TempFolder folder;
+    const std::string models[] = {std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh",
+                                  std::string(BRMATH_TEST_DATA_DIR) + "/rig/rig.md5mesh",
+                                  brmath_test::WriteTubeModel(folder.Path(), brmath_test::LargeTube())};
+    for (const std::string& model : models) {
+        SCOPED_TRACE(model);
+        for (const brmath::DeformKernels* kernels : FastKernelSets()) {
+            Actor plain;
+            brmath::UseKernels(brmath::PlainKernels());
+            ASSERT_TRUE(plain.LoadMesh(model.c_str()));
+            Actor fast;
+            brmath::UseKernels(*kernels);
+            ASSERT_TRUE(fast.LoadMesh(model.c_str()));
+            ASSERT_EQ(fast.animationCount, plain.animationCount);
+            EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
+            for (int clip = 0; clip < plain.animationCount; ++clip) {
+                const int frames = plain.animations[clip].frameCount;
+                for (int frame : {0, 1, frames / 2, -1}) {
+                    SCOPED_TRACE(testing::Message() << "clip " << clip << ", frame " << frame);
+                    ASSERT_TRUE(fast.SetAnimation(clip) && plain.SetAnimation(clip));
+                    brmath::UseKernels(*kernels);
+                    fast.ProceedAnimation(frame);
+                    brmath::UseKernels(brmath::PlainKernels());
+                    plain.ProceedAnimation(frame);
+                    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
+                }
+            }
+        }
+    }
+}
+
 namespace {
 
 // A tube loaded with the plain kernels, posed at a frame, for the fallbacks below.
