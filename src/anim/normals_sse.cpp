@@ -26,17 +26,20 @@ float* FieldOf(MeshVertex& vertex, size_t offset) {
 }  // namespace
 
 void SumFaceNormalsFast(const Mesh& mesh, PoseWorkspace& workspace) {
+    // Read once: the stores below could alias the mesh as far as the compiler knows.
     const float* positions = workspace.positions;
     float* sums = workspace.normalSums;
+    const MeshTriangle* triangles = mesh.triangles;
+    const int32_t count = mesh.triangleCount;
     const __m128 signs = _mm_set1_ps(-0.0f);
-    for (int32_t t = 0; t < mesh.triangleCount; ++t) {
-        const int32_t* index = mesh.triangles[t].indices;
-        float* sum0 = sums + 4 * index[0];
-        float* sum1 = sums + 4 * index[1];
-        float* sum2 = sums + 4 * index[2];
-        const __m128 p0 = _mm_loadu_ps(positions + 4 * index[0]);
-        const __m128 e1 = _mm_sub_ps(_mm_loadu_ps(positions + 4 * index[1]), p0);
-        const __m128 e2 = _mm_xor_ps(_mm_sub_ps(_mm_loadu_ps(positions + 4 * index[2]), p0), signs);
+    for (int32_t t = 0; t < count; ++t) {
+        const int32_t* index = triangles[t].indices;
+        float* sum0 = RowOf(sums, index[0]);
+        float* sum1 = RowOf(sums, index[1]);
+        float* sum2 = RowOf(sums, index[2]);
+        const __m128 p0 = _mm_loadu_ps(RowOf(positions, index[0]));
+        const __m128 e1 = _mm_sub_ps(_mm_loadu_ps(RowOf(positions, index[1])), p0);
+        const __m128 e2 = _mm_xor_ps(_mm_sub_ps(_mm_loadu_ps(RowOf(positions, index[2])), p0), signs);
         // The cross product a row at a time: (y, z, x) * (z, x, y) - (z, x, y) * (y, z, x).
         const __m128 e1yzx = _mm_shuffle_ps(e1, e1, _MM_SHUFFLE(3, 0, 2, 1));
         const __m128 e1zxy = _mm_shuffle_ps(e1, e1, _MM_SHUFFLE(3, 1, 0, 2));
@@ -53,25 +56,28 @@ void SumFaceNormalsFast(const Mesh& mesh, PoseWorkspace& workspace) {
 void WriteVerticesFast(Mesh& mesh, const PoseWorkspace& workspace) {
     const float* positions = workspace.positions;
     const float* sums = workspace.normalSums;
+    const float* frames = workspace.frames;
+    MeshVertex* vertices = mesh.vertices;
+    const int32_t* slots = mesh.frameSlots;
     const int32_t count = mesh.vertexCount;
     for (int32_t v = 0; v < count; v += 4) {
         const int lanes = count - v < 4 ? count - v : 4;
         const float* row[4];
-        for (int lane = 0; lane < 4; ++lane) row[lane] = sums + 4 * (v + (lane < lanes ? lane : lanes - 1));
+        for (int lane = 0; lane < 4; ++lane) row[lane] = RowOf(sums, v + (lane < lanes ? lane : lanes - 1));
         Lanes3 normal = GatherRows(row[0], row[1], row[2], row[3]);
         NormalizeLanes(normal);
         __m128 normals[4];
         ScatterToRows(normal, normals);
         for (int lane = 0; lane < lanes; ++lane) {
-            MeshVertex& vertex = mesh.vertices[v + lane];
+            MeshVertex& vertex = vertices[v + lane];
             // The position's fourth float lands on normal.x, written next.
-            _mm_storeu_ps(FieldOf(vertex, kPosition), _mm_loadu_ps(positions + 4 * (v + lane)));
+            _mm_storeu_ps(FieldOf(vertex, kPosition), _mm_loadu_ps(RowOf(positions, v + lane)));
             _mm_storel_pi(reinterpret_cast<__m64*>(FieldOf(vertex, kNormal)), normals[lane]);
             _mm_store_ss(FieldOf(vertex, kNormal + 8), _mm_movehl_ps(normals[lane], normals[lane]));
             // A vertex no triangle uses keeps its tangent frame.
-            const int32_t slot = mesh.frameSlots[v + lane];
+            const int32_t slot = slots[v + lane];
             if (slot < 0) continue;
-            const float* frame = workspace.frames + 12 * slot;
+            const float* frame = RowOf(frames, 3 * slot);
             _mm_storeu_ps(FieldOf(vertex, kFrame), _mm_loadu_ps(frame));
             _mm_storeu_ps(FieldOf(vertex, kFrame + 16), _mm_loadu_ps(frame + 4));
             _mm_store_ss(FieldOf(vertex, kFrame + 32), _mm_load_ss(frame + 8));

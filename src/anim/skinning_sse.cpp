@@ -4,17 +4,22 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include <cstddef>
+
 #include "anim/kernels.h"
 
 namespace brmath {
 
 void SkinIntoWorkspace(const Mesh& mesh, const Joint* joints, PoseWorkspace& workspace) {
+    // Read once: the stores below could alias the mesh as far as the compiler knows.
     const MeshWeight* weights = mesh.weights;
+    const MeshVertex* vertices = mesh.vertices;
+    const int32_t count = mesh.vertexCount;
     float* positions = workspace.positions;
     float* sums = workspace.normalSums;
     const __m128 zero = _mm_setzero_ps();
-    for (int32_t v = 0; v < mesh.vertexCount; ++v) {
-        const MeshVertex& vertex = mesh.vertices[v];
+    for (int32_t v = 0; v < count; ++v) {
+        const MeshVertex& vertex = vertices[v];
         __m128 position = zero;
         const MeshWeight* weight = weights + vertex.weightStart;
         for (int32_t k = 0; k < vertex.weightCount; ++k, ++weight) {
@@ -26,8 +31,8 @@ void SkinIntoWorkspace(const Mesh& mesh, const Joint* joints, PoseWorkspace& wor
             placed = _mm_add_ps(placed, _mm_loadu_ps(m + 12));
             position = _mm_add_ps(position, _mm_mul_ps(placed, _mm_set1_ps(weight->bias)));
         }
-        _mm_storeu_ps(positions + 4 * v, position);
-        _mm_storeu_ps(sums + 4 * v, zero);
+        _mm_storeu_ps(positions + 4 * static_cast<ptrdiff_t>(v), position);
+        _mm_storeu_ps(sums + 4 * static_cast<ptrdiff_t>(v), zero);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <emmintrin.h>
 #include <xmmintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace brmath {
@@ -15,6 +16,11 @@ namespace {
 struct Lanes3 {
     __m128 x, y, z;
 };
+
+// The row of four floats of item `index` (a vertex, or a frame triangle's quarter).
+// Widened first, so that the address needs no 32-bit product and sign extension.
+inline const float* RowOf(const float* rows, int32_t index) { return rows + 4 * static_cast<ptrdiff_t>(index); }
+inline float* RowOf(float* rows, int32_t index) { return rows + 4 * static_cast<ptrdiff_t>(index); }
 
 inline __m128 Negate(__m128 a) { return _mm_xor_ps(a, _mm_set1_ps(-0.0f)); }
 

@@ -51,10 +51,10 @@ BRMATH_INLINE void Normalize(Eight3<Eight>& v) {
 // Corner c of eight triangles: lanes 0-3 from the first four, 4-7 from the others.
 template <typename Eight>
 BRMATH_INLINE Eight3<Eight> GatherCorner(const float* positions, const int32_t* const corner[8], int c) {
-    const Lanes3 low = GatherRows(positions + 4 * corner[0][c], positions + 4 * corner[1][c],
-                                  positions + 4 * corner[2][c], positions + 4 * corner[3][c]);
-    const Lanes3 high = GatherRows(positions + 4 * corner[4][c], positions + 4 * corner[5][c],
-                                   positions + 4 * corner[6][c], positions + 4 * corner[7][c]);
+    const Lanes3 low = GatherRows(RowOf(positions, corner[0][c]), RowOf(positions, corner[1][c]),
+                                  RowOf(positions, corner[2][c]), RowOf(positions, corner[3][c]));
+    const Lanes3 high = GatherRows(RowOf(positions, corner[4][c]), RowOf(positions, corner[5][c]),
+                                   RowOf(positions, corner[6][c]), RowOf(positions, corner[7][c]));
     return {Eight::Join(low.x, high.x), Eight::Join(low.y, high.y), Eight::Join(low.z, high.z)};
 }
 
@@ -77,7 +77,11 @@ BRMATH_INLINE void StoreFourFrames(__m128 tx, __m128 ty, __m128 tz, __m128 bx, _
 
 template <typename Eight>
 void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
+    // Read once: the stores below could alias the mesh as far as the compiler knows.
     const float* positions = workspace.positions;
+    const MeshTriangle* triangles = mesh.triangles;
+    const int32_t* frameTriangles = mesh.frameTriangles;
+    const float* frameTexture = mesh.frameTexture;
     const Eight threshold = Eight::Splat(HandednessThreshold());
     const Eight minusOne = Eight::Splat(-1.0f);
     const int32_t count = mesh.frameTriangleCount;
@@ -87,13 +91,13 @@ void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
         const int lanes = count - f < 8 ? count - f : 8;
         const int32_t* corner[8];
         for (int lane = 0; lane < 8; ++lane) {
-            corner[lane] = mesh.triangles[mesh.frameTriangles[f + (lane < lanes ? lane : lanes - 1)]].indices;
+            corner[lane] = triangles[frameTriangles[f + (lane < lanes ? lane : lanes - 1)]].indices;
         }
         const Eight3<Eight> p0 = GatherCorner<Eight>(positions, corner, 0);
         const Eight3<Eight> p1 = GatherCorner<Eight>(positions, corner, 1);
         const Eight3<Eight> p2 = GatherCorner<Eight>(positions, corner, 2);
         // The texture-space terms were worked out at load, five rows for every four.
-        const float* texture = mesh.frameTexture + 5 * f;
+        const float* texture = RowOf(frameTexture, 5 * (f / 4));
         const float* highTexture = lanes > 4 ? texture + 20 : texture;
         const auto rows = [&](int row) {
             return Eight::Join(_mm_loadu_ps(texture + 4 * row), _mm_loadu_ps(highTexture + 4 * row));
@@ -126,7 +130,7 @@ void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
         normal.y = Eight::Select(keep, normal.y, normal.y * minusOne);
         normal.z = Eight::Select(keep, normal.z, normal.z * minusOne);
 
-        float* out = workspace.frames + 12 * f;
+        float* out = RowOf(workspace.frames, 3 * f);
         StoreFourFrames(Eight::Low(tangent.x), Eight::Low(tangent.y), Eight::Low(tangent.z),
                         Eight::Low(bitangent.x), Eight::Low(bitangent.y), Eight::Low(bitangent.z),
                         Eight::Low(normal.x), Eight::Low(normal.y), Eight::Low(normal.z), out);
