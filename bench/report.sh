@@ -8,9 +8,19 @@ set -euo pipefail
 build=${1:-build/native}
 repetitions=${REPETITIONS:-7}
 
-# The median lines of a benchmark program's console output.
+# Benchmarks run on one processor, the last by default (BENCH_CPU chooses another):
+# on small virtual machines the first one also takes the interrupts, and a run that
+# moves between processors mixes their speeds.
+cpu=${BENCH_CPU:-$(($(nproc) - 1))}
+pin=()
+if command -v taskset >/dev/null 2>&1; then pin=(taskset -c "$cpu"); fi
+
+# The median lines of a benchmark program's console output. Repetitions of the
+# benchmarks are interleaved in random order, so that a slow spell of the machine
+# falls on all of them rather than on one.
 medians() {
-  "$@" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true 2>/dev/null |
+  "${pin[@]}" "$@" --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
+    --benchmark_report_aggregates_only=true 2>/dev/null |
     grep '_median ' || true
 }
 # Field 2 of a median line is its real time in milliseconds (every benchmark reports in ms).
@@ -32,7 +42,7 @@ echo "| pose, SSE2 kernels (the baseline; the fast ones where AVX is missing) | 
 echo "| pose, plain kernels | $plain ms, $(counter "$main" "kernels:1" per_vertex)/vertex | | the reference path |"
 echo "| draw (MD5_RenderActor, recording device) | $(time_ms "$main" BM_RenderActor) ms, $(counter "$main" BM_RenderActor bytes_per_second) | >= 1 GB/s | |"
 if [ -x "$build/bench/load_memory" ]; then
-  echo "| peak memory while loading | $("$build/bench/load_memory") | <= 1.5 x | |"
+  echo "| peak memory while loading | $("${pin[@]}" "$build/bench/load_memory") | <= 1.5 x | |"
 fi
 if [ -x "$build/bench/assimp_bench" ]; then
   side=$(medians "$build/bench/assimp_bench")
