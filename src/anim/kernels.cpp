@@ -6,36 +6,49 @@ namespace brmath {
 
 namespace {
 
-const DeformKernels kPlain = {&DeformMeshPlain};
+constexpr DeformKernels kPlain = {&DeformMeshPlain};
 #if defined(__SSE2__)
-const DeformKernels kSse = {&DeformMeshSse};
+constexpr DeformKernels kSse = {&DeformMeshSse};
 #else
-const DeformKernels kSse = kPlain;
+constexpr DeformKernels kSse = kPlain;
 #endif
 
 #if defined(BRMATH_AVX_KERNELS)
-const DeformKernels kAvx = {&DeformMeshAvx};
-// The test covers the system too, which must save the wider registers on a thread
-// switch. It runs while statics are set up, before the runtime would have looked.
-const DeformKernels* const avx = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") ? &kAvx : nullptr;
-}();
-#else
-const DeformKernels* const avx = nullptr;
+constexpr DeformKernels kAvx = {&DeformMeshAvx};
 #endif
 
-const DeformKernels* active = avx != nullptr ? avx : &kSse;
+// Set by UseKernels; until then posing takes the fastest kernels. Nothing here waits
+// for a static constructor, so posing from another file's static constructors works.
+const DeformKernels* chosen = nullptr;
 
 }  // namespace
 
 const DeformKernels& PlainKernels() { return kPlain; }
 const DeformKernels& SseKernels() { return kSse; }
-const DeformKernels* AvxKernels() { return avx; }
-const DeformKernels& FastKernels() { return avx != nullptr ? *avx : kSse; }
-const DeformKernels& ActiveKernels() { return *active; }
 
-void UseKernels(const DeformKernels& kernels) { active = &kernels; }
+const DeformKernels* AvxKernels() {
+#if defined(BRMATH_AVX_KERNELS)
+    // The test covers the system too, which must save the wider registers on a thread
+    // switch. Asked once; the processor's features are read first, in case this runs
+    // before the runtime's own static constructors did.
+    static const DeformKernels* const avx = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx") ? &kAvx : nullptr;
+    }();
+    return avx;
+#else
+    return nullptr;
+#endif
+}
+
+const DeformKernels& FastKernels() {
+    const DeformKernels* avx = AvxKernels();
+    return avx != nullptr ? *avx : kSse;
+}
+
+const DeformKernels& ActiveKernels() { return chosen != nullptr ? *chosen : FastKernels(); }
+
+void UseKernels(const DeformKernels& kernels) { chosen = &kernels; }
 
 float HandednessThreshold() {
     static const float threshold = [] {
