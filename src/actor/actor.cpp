@@ -1,6 +1,7 @@
 #include "actor/actor.h"
 
 #include "actor/allocation.h"
+#include "anim/frame_triangles.h"
 
 namespace brmath {
 
@@ -56,13 +57,7 @@ void Actor::Release() {
             FreeBytes(mesh.weights);
             mesh.weights = nullptr;
             mesh.weightCount = 0;
-            FreeBytes(mesh.frameTriangles);
-            mesh.frameTriangles = nullptr;
-            mesh.frameTriangleCount = 0;
-            FreeBytes(mesh.frameSlots);
-            mesh.frameSlots = nullptr;
-            FreeBytes(mesh.frameTexture);
-            mesh.frameTexture = nullptr;
+            ReleaseFrameLists(mesh);
         }
         FreeBytes(meshes);
         meshes = nullptr;

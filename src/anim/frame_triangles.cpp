@@ -8,16 +8,6 @@ namespace brmath {
 
 namespace {
 
-void FreeFrameLists(Mesh& mesh) {
-    FreeBytes(mesh.frameTriangles);
-    FreeBytes(mesh.frameSlots);
-    FreeBytes(mesh.frameTexture);
-    mesh.frameTriangles = nullptr;
-    mesh.frameTriangleCount = 0;
-    mesh.frameSlots = nullptr;
-    mesh.frameTexture = nullptr;
-}
-
 // The texture-space terms of the tangent frame, as the plain path computes them.
 void FillFrameTexture(Mesh& mesh) {
     const int32_t count = mesh.frameTriangleCount;
@@ -42,13 +32,23 @@ void FillFrameTexture(Mesh& mesh) {
 
 }  // namespace
 
+void ReleaseFrameLists(Mesh& mesh) {
+    FreeBytes(mesh.frameTriangles);
+    FreeBytes(mesh.frameSlots);
+    FreeBytes(mesh.frameTexture);
+    mesh.frameTriangles = nullptr;
+    mesh.frameTriangleCount = 0;
+    mesh.frameSlots = nullptr;
+    mesh.frameTexture = nullptr;
+}
+
 bool ListFrameTriangles(Mesh& mesh) {
-    FreeFrameLists(mesh);
+    ReleaseFrameLists(mesh);
     if (mesh.vertexCount == 0) return true;
     mesh.frameSlots = AllocateArray<int32_t>(mesh.vertexCount);
     mesh.frameTriangles = AllocateArray<int32_t>(mesh.triangleCount);
     if (mesh.frameSlots == nullptr || (mesh.triangleCount > 0 && mesh.frameTriangles == nullptr)) {
-        FreeFrameLists(mesh);
+        ReleaseFrameLists(mesh);
         return false;
     }
     int32_t* slots = mesh.frameSlots;
@@ -79,7 +79,7 @@ bool ListFrameTriangles(Mesh& mesh) {
     }
     mesh.frameTexture = AllocateArray<float>(20 * ((static_cast<int64_t>(count) + 3) / 4));
     if (mesh.frameTexture == nullptr) {
-        FreeFrameLists(mesh);
+        ReleaseFrameLists(mesh);
         return false;
     }
     FillFrameTexture(mesh);

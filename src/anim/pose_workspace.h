@@ -19,8 +19,8 @@ struct PoseWorkspace {
     PoseWorkspace(const PoseWorkspace&) = delete;
     PoseWorkspace& operator=(const PoseWorkspace&) = delete;
 
-    // Room for `vertices` vertices and `frames` frame triangles, rounded up to whole
-    // packs of four; false when memory runs out (the workspace then holds nothing).
+    // Room for `vertices` vertices and `frameTriangles` frame triangles, rounded up to
+    // whole packs of four; false when memory runs out (the workspace then holds nothing).
     bool Reserve(int32_t vertices, int32_t frameTriangles);
     void Release();
 };

@@ -1,7 +1,5 @@
 // Reading a .md5mesh file into an actor, then the .md5anim files beside it.
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "actor/actor.h"
 #include "actor/allocation.h"
@@ -189,8 +187,8 @@ bool CheckWeightRanges(TextFile& file, size_t verticesAt, const Mesh& mesh, int3
     return true;
 }
 
-// Lists the triangles whose tangent frames posing computes (see Mesh).
-bool ListTriangleFrames(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
+// Derives what posing needs beside the mesh (see Mesh).
+bool PrepareForPosing(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
     return ListFrameTriangles(mesh) || OutOfMemory(failure, file);
 }
 
@@ -206,7 +204,7 @@ bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount,
     const size_t verticesAt = file.Position();
     return ReadVertices(file, mesh, failure) && ReadTriangles(file, mesh, failure) &&
            ReadWeights(file, mesh, jointCount, failure) &&
-           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && ListTriangleFrames(file, mesh, failure);
+           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && PrepareForPosing(file, mesh, failure);
 }
 
 // Reads the whole model into `model`, an empty actor. On failure `model` holds what
