@@ -48,13 +48,13 @@ double ModelBytes(const brmath::Actor& actor) {
 
 // What posing keeps beside the model: each mesh's frame lists, and the scratch rows
 // sized for the largest mesh (four floats twice a vertex, twelve a frame triangle, in
-// whole packs of four). Counted as overhead in the ratio, not as the model's.
+// whole fours and eights). Counted as overhead in the ratio, not as the model's.
 double PosingBytes(const brmath::Actor& actor) {
     double bytes = 0;
     int64_t vertexRoom = 0, frameRoom = 0;
     for (int m = 0; m < actor.meshCount; ++m) {
         const brmath::Mesh& mesh = actor.meshes[m];
-        const int64_t frames = (mesh.frameTriangleCount + 3) / 4 * 4;
+        const int64_t frames = (mesh.frameTriangleCount + 7) / 8 * 8;
         bytes += 4.0 * mesh.frameTriangleCount + 4.0 * mesh.vertexCount + 5.0 * sizeof(float) * frames;
         vertexRoom = std::max<int64_t>(vertexRoom, (mesh.vertexCount + 3) / 4 * 4);
         frameRoom = std::max<int64_t>(frameRoom, frames);

@@ -233,18 +233,18 @@ TEST(KernelsTest, MeshesWithoutFrameListsArePosedByThePlainPath) {
     EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
 }
 
-TEST(PoseWorkspaceTest, GrowsInPacksOfFourAndNeverShrinks) {
+TEST(PoseWorkspaceTest, GrowsInTheStepsOfThePassesAndNeverShrinks) {
     brmath::PoseWorkspace workspace;
     ASSERT_TRUE(workspace.Reserve(5, 1));
     EXPECT_EQ(workspace.vertexCapacity, 8);
-    EXPECT_EQ(workspace.frameCapacity, 4);
+    EXPECT_EQ(workspace.frameCapacity, 8);
     ASSERT_TRUE(workspace.Reserve(2, 9));
     EXPECT_EQ(workspace.vertexCapacity, 8);
-    EXPECT_EQ(workspace.frameCapacity, 12);
+    EXPECT_EQ(workspace.frameCapacity, 16);
     // The rows lie one after another in one block, each with its full room.
     EXPECT_EQ(workspace.normalSums - workspace.positions, 4 * 8);
     EXPECT_EQ(workspace.frames - workspace.normalSums, 4 * 8);
-    workspace.frames[12 * 12 - 1] = 1.0f;
+    workspace.frames[12 * 16 - 1] = 1.0f;
     EXPECT_FALSE(workspace.Reserve(0x7ffffffe, 0));
     EXPECT_EQ(workspace.positions, nullptr);
     EXPECT_EQ(workspace.vertexCapacity, 0);

@@ -190,6 +190,8 @@ TEST(MeshReaderTest, ListsTheTrianglesWhoseTangentFramesVerticesKeep) {
     ASSERT_EQ(mesh.frameTriangleCount, 2);
     EXPECT_EQ(mesh.frameTriangles[0], 1);
     EXPECT_EQ(mesh.frameTriangles[1], 2);
+    // Run on to a whole eight with the last.
+    for (int f = 2; f < 8; ++f) EXPECT_EQ(mesh.frameTriangles[f], 2);
     // Each vertex's place in that list: vertex 0 last appears in triangle 1.
     const int32_t slots[] = {0, 1, 1, 1, -1};
     for (int v = 0; v < 5; ++v) EXPECT_EQ(mesh.frameSlots[v], slots[v]) << "vertex " << v;

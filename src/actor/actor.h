@@ -49,12 +49,13 @@ struct Mesh {
     // the place of its triangle in that list (-1: no triangle uses the vertex). The
     // other triangles' frames are always overwritten, so posing need not compute them.
     // Null lists: a mesh built by hand, which posing treats with the plain kernels.
+    // The list runs on to a whole eight, repeating its last triangle.
     int32_t* frameTriangles;
     int32_t frameTriangleCount;
     int32_t* frameSlots;
     // The frame triangles' texture-space terms, which posing never changes: for each
     // four of them, five rows of four floats (s1 - s0, t1 - t0, s2 - s0, t2 - t0 and
-    // the determinant), a triangle per column; the last four are padded with the last.
+    // the determinant), a triangle per column, to the end of the padded list.
     float* frameTexture;
 };
 

@@ -8,25 +8,23 @@ namespace brmath {
 
 namespace {
 
-// The texture-space terms of the tangent frame, as the plain path computes them.
-void FillFrameTexture(Mesh& mesh) {
-    const int32_t count = mesh.frameTriangleCount;
-    for (int32_t pack = 0; pack * 4 < count; ++pack) {
-        float* rows = mesh.frameTexture + 20 * pack;
-        for (int lane = 0; lane < 4; ++lane) {
-            const int32_t item = std::min(pack * 4 + lane, count - 1);
-            const int32_t* index = mesh.triangles[mesh.frameTriangles[item]].indices;
-            const Vector2& st0 = mesh.vertices[index[0]].texCoord;
-            const Vector2& st1 = mesh.vertices[index[1]].texCoord;
-            const Vector2& st2 = mesh.vertices[index[2]].texCoord;
-            const float as = st1.x - st0.x, at = st1.y - st0.y;
-            const float bs = st2.x - st0.x, bt = st2.y - st0.y;
-            rows[lane] = as;
-            rows[4 + lane] = at;
-            rows[8 + lane] = bs;
-            rows[12 + lane] = bt;
-            rows[16 + lane] = as * bt - at * bs;
-        }
+// The texture-space terms of the tangent frame, as the plain path computes them, for
+// the listed triangles and the padding after them.
+void FillFrameTexture(Mesh& mesh, int64_t padded) {
+    for (int64_t item = 0; item < padded; ++item) {
+        float* rows = mesh.frameTexture + 20 * (item / 4);
+        const int64_t lane = item % 4;
+        const int32_t* index = mesh.triangles[mesh.frameTriangles[item]].indices;
+        const Vector2& st0 = mesh.vertices[index[0]].texCoord;
+        const Vector2& st1 = mesh.vertices[index[1]].texCoord;
+        const Vector2& st2 = mesh.vertices[index[2]].texCoord;
+        const float as = st1.x - st0.x, at = st1.y - st0.y;
+        const float bs = st2.x - st0.x, bt = st2.y - st0.y;
+        rows[lane] = as;
+        rows[4 + lane] = at;
+        rows[8 + lane] = bs;
+        rows[12 + lane] = bt;
+        rows[16 + lane] = as * bt - at * bs;
     }
 }
 
@@ -73,16 +71,22 @@ bool ListFrameTriangles(Mesh& mesh) {
     }
     mesh.frameTriangleCount = count;
     if (count == 0) return true;
-    // Give back the room of the triangles not listed; should that fail, the list stays as it is.
-    if (void* shrunk = ReallocateBytes(list, static_cast<size_t>(count) * sizeof(int32_t))) {
-        mesh.frameTriangles = static_cast<int32_t*>(shrunk);
+    // Run the list on to a whole eight, repeating the last triangle, so that posing
+    // takes eight at a time without a shorter last step; give back the rest.
+    const int64_t padded = (static_cast<int64_t>(count) + 7) / 8 * 8;
+    void* resized = ReallocateBytes(list, static_cast<size_t>(padded) * sizeof(int32_t));
+    if (resized == nullptr && padded > mesh.triangleCount) {
+        ReleaseFrameLists(mesh);
+        return false;
     }
-    mesh.frameTexture = AllocateArray<float>(20 * ((static_cast<int64_t>(count) + 3) / 4));
+    if (resized != nullptr) mesh.frameTriangles = list = static_cast<int32_t*>(resized);
+    std::fill(list + count, list + padded, list[count - 1]);
+    mesh.frameTexture = AllocateArray<float>(20 * (padded / 4));
     if (mesh.frameTexture == nullptr) {
         ReleaseFrameLists(mesh);
         return false;
     }
-    FillFrameTexture(mesh);
+    FillFrameTexture(mesh, padded);
     return true;
 }
 

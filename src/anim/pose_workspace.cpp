@@ -8,14 +8,14 @@ namespace brmath {
 
 namespace {
 
-int64_t RoundUpToFour(int32_t count) { return (static_cast<int64_t>(count) + 3) & ~static_cast<int64_t>(3); }
+int64_t RoundUp(int32_t count, int64_t step) { return (static_cast<int64_t>(count) + step - 1) / step * step; }
 
 }  // namespace
 
 bool PoseWorkspace::Reserve(int32_t vertices, int32_t frameTriangles) {
     if (vertices <= vertexCapacity && frameTriangles <= frameCapacity) return true;
-    const int64_t vertexRoom = RoundUpToFour(vertices > vertexCapacity ? vertices : vertexCapacity);
-    const int64_t frameRoom = RoundUpToFour(frameTriangles > frameCapacity ? frameTriangles : frameCapacity);
+    const int64_t vertexRoom = RoundUp(vertices > vertexCapacity ? vertices : vertexCapacity, 4);
+    const int64_t frameRoom = RoundUp(frameTriangles > frameCapacity ? frameTriangles : frameCapacity, 8);
     Release();
     if (vertexRoom > INT32_MAX || frameRoom > INT32_MAX) return false;
     // One block: positions, normal sums, frames.

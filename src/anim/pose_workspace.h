@@ -20,7 +20,8 @@ struct PoseWorkspace {
     PoseWorkspace& operator=(const PoseWorkspace&) = delete;
 
     // Room for `vertices` vertices and `frameTriangles` frame triangles, rounded up to
-    // whole packs of four; false when memory runs out (the workspace then holds nothing).
+    // whole fours and eights (the steps the passes take); false when memory runs out
+    // (the workspace then holds nothing).
     bool Reserve(int32_t vertices, int32_t frameTriangles);
     void Release();
 };

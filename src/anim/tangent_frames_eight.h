@@ -85,22 +85,18 @@ void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
     const Eight threshold = Eight::Splat(HandednessThreshold());
     const Eight minusOne = Eight::Splat(-1.0f);
     const int32_t count = mesh.frameTriangleCount;
+    // The lists run on to a whole eight, repeating the last triangle, and the workspace
+    // has room for their frames: every eight is computed and stored whole.
     for (int32_t f = 0; f < count; f += 8) {
-        // Lanes past the last triangle repeat it. The workspace has room for the frames
-        // of the last four; four lanes wholly past the end are not stored.
-        const int lanes = count - f < 8 ? count - f : 8;
         const int32_t* corner[8];
-        for (int lane = 0; lane < 8; ++lane) {
-            corner[lane] = triangles[frameTriangles[f + (lane < lanes ? lane : lanes - 1)]].indices;
-        }
+        for (int lane = 0; lane < 8; ++lane) corner[lane] = triangles[frameTriangles[f + lane]].indices;
         const Eight3<Eight> p0 = GatherCorner<Eight>(positions, corner, 0);
         const Eight3<Eight> p1 = GatherCorner<Eight>(positions, corner, 1);
         const Eight3<Eight> p2 = GatherCorner<Eight>(positions, corner, 2);
         // The texture-space terms were worked out at load, five rows for every four.
-        const float* texture = RowOf(frameTexture, 5 * (f / 4));
-        const float* highTexture = lanes > 4 ? texture + 20 : texture;
+        const float* texture = RowOf(frameTexture, 5 * (f >> 2));
         const auto rows = [&](int row) {
-            return Eight::Join(_mm_loadu_ps(texture + 4 * row), _mm_loadu_ps(highTexture + 4 * row));
+            return Eight::Join(_mm_loadu_ps(texture + 4 * row), _mm_loadu_ps(texture + 20 + 4 * row));
         };
         const Eight as = rows(0), at = rows(1), bs = rows(2), bt = rows(3), determinant = rows(4);
 
@@ -134,11 +130,9 @@ void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
         StoreFourFrames(Eight::Low(tangent.x), Eight::Low(tangent.y), Eight::Low(tangent.z),
                         Eight::Low(bitangent.x), Eight::Low(bitangent.y), Eight::Low(bitangent.z),
                         Eight::Low(normal.x), Eight::Low(normal.y), Eight::Low(normal.z), out);
-        if (lanes > 4) {
-            StoreFourFrames(Eight::High(tangent.x), Eight::High(tangent.y), Eight::High(tangent.z),
-                            Eight::High(bitangent.x), Eight::High(bitangent.y), Eight::High(bitangent.z),
-                            Eight::High(normal.x), Eight::High(normal.y), Eight::High(normal.z), out + 48);
-        }
+        StoreFourFrames(Eight::High(tangent.x), Eight::High(tangent.y), Eight::High(tangent.z),
+                        Eight::High(bitangent.x), Eight::High(bitangent.y), Eight::High(bitangent.z),
+                        Eight::High(normal.x), Eight::High(normal.y), Eight::High(normal.z), out + 48);
     }
 }
 

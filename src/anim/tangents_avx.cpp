@@ -21,8 +21,10 @@ struct AvxEight {
     // Ordered and not equal: false for zero and for NaN, as (x < 0 || x > 0).
     static AvxEight NonZero(AvxEight x) { return {_mm256_cmp_ps(x.v, _mm256_setzero_ps(), _CMP_NEQ_OQ)}; }
     static AvxEight GreaterEqual(AvxEight x, AvxEight y) { return {_mm256_cmp_ps(x.v, y.v, _CMP_GE_OQ)}; }
+    // With logic operations: GCC turns a blend on a comparison's mask into integer
+    // lane work, which AVX (without AVX2) does a lane at a time.
     static AvxEight Select(AvxEight mask, AvxEight whenSet, AvxEight otherwise) {
-        return {_mm256_blendv_ps(otherwise.v, whenSet.v, mask.v)};
+        return {_mm256_or_ps(_mm256_and_ps(mask.v, whenSet.v), _mm256_andnot_ps(mask.v, otherwise.v))};
     }
     static AvxEight Splat(float s) { return {_mm256_set1_ps(s)}; }
     static AvxEight Join(__m128 low, __m128 high) { return {_mm256_set_m128(high, low)}; }
