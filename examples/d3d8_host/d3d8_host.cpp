@@ -215,7 +215,12 @@ int main(int argc, char** argv) {
     RegisterClassA(&windowClass);
     HWND window = CreateWindowA("BRMathHost", "BRMath host", WS_OVERLAPPEDWINDOW, 0, 0, kWidth, kHeight, nullptr,
                                 nullptr, windowClass.hInstance, nullptr);
-    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    // Direct3D 8 is found at run time, as the DLL finds the device: no import library
+    // is needed, and 64-bit MinGW ships none.
+    using CreateFn = IDirect3D8*(WINAPI*)(UINT);
+    HMODULE d3d8 = LoadLibraryA("d3d8.dll");
+    const CreateFn create = d3d8 != nullptr ? Export<CreateFn>(d3d8, "Direct3DCreate8") : nullptr;
+    IDirect3D8* d3d = create != nullptr ? create(D3D_SDK_VERSION) : nullptr;
     if (window == nullptr || d3d == nullptr) {
         std::fprintf(stderr, "no window or no Direct3D 8\n");
         return 1;
