@@ -2,8 +2,8 @@
 # Installs what building and testing BRMath needs on a Debian machine, when missing:
 # the native toolchain, GoogleTest and Google Benchmark, MinGW-w64 for the Windows
 # DLL, Wine (32-bit) with Xvfb and Mesa for running it, and the command-line tool's
-# libraries; also 64-bit MinGW-w64, Wine and Mesa, which run the Windows tests on
-# kernels that run no 32-bit programs. Needs root for apt-get; does nothing when all
+# libraries; also 64-bit MinGW-w64, Wine and Mesa, multilib GCC and qemu-i386, which
+# stand in for the 32-bit Windows tests on kernels that run no 32-bit programs. Needs root for apt-get; does nothing when all
 # is there.
 set -euo pipefail
 
@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
 )
 native=$(dpkg --print-architecture)
-packages+=(g++-mingw-w64-x86-64 "wine64:$native" "libgl1:$native" "libgl1-mesa-dri:$native" "libglx-mesa0:$native")
+packages+=(g++-mingw-w64-x86-64 g++-multilib qemu-user-static "wine64:$native" "libgl1:$native" "libgl1-mesa-dri:$native" "libglx-mesa0:$native")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer (with the leak check), the 32-bit
 # Windows DLL with its tests under Wine, and the libFuzzer targets, each fuzzing for
 # BRMATH_FUZZ_SECONDS (default 60). Where the kernel runs no 32-bit programs, the
-# Windows tests run on a 64-bit build of the same sources under 64-bit Wine instead.
+# Windows tests run on a 64-bit build of the same sources under 64-bit Wine instead,
+# and the tests run again on a 32-bit Linux build under qemu-i386.
 # Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -74,12 +75,13 @@ if [ "${wine_boot[0]}" = wineboot ]; then
   suite windows "${windows[@]}"
   stand_in=""
 else
-  stand_in="this kernel runs no 32-bit programs, so the 32-bit DLL's Wine tests ran as a 64-bit Windows build (windows64) under 64-bit Wine"
-  echo "== windows: this kernel runs no 32-bit programs (IA-32 emulation off): the 32-bit DLL is built and its export table and instructions are checked, and its tests run as a 64-bit Windows build under 64-bit Wine"
+  stand_in="this kernel runs no 32-bit programs, so the 32-bit DLL's Wine tests ran as a 64-bit Windows build under 64-bit Wine (windows64) and as a 32-bit Linux build under qemu-i386 (linux32)"
+  echo "== windows: this kernel runs no 32-bit programs (IA-32 emulation off): the 32-bit DLL is built and its exports, imports and instructions are checked; its tests run on a 64-bit Windows build under 64-bit Wine, and the 32-bit arithmetic on a 32-bit Linux build under qemu-i386"
   ctest_args=(-LE wine)
   suite windows "${windows[@]}"
   ctest_args=()
   suite windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+  suite linux32 -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_TOOLS=OFF -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i686.cmake"
 fi
 suite fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DBRMATH_FUZZ=ON -DBRMATH_BUILD_TESTS=OFF -DBRMATH_BUILD_TOOLS=OFF -DBRMATH_FUZZ_SECONDS="${BRMATH_FUZZ_SECONDS:-60}"

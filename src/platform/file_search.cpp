@@ -12,6 +12,11 @@
 
 namespace brmath {
 
+// readdir on a 32-bit build without 64-bit inode numbers stops at the first large
+// one (EOVERFLOW), and a folder's clips go unseen; the build defines
+// _FILE_OFFSET_BITS=64.
+static_assert(sizeof(ino_t) >= 8, "build with _FILE_OFFSET_BITS=64");
+
 namespace {
 
 struct Search {
