@@ -3,8 +3,8 @@
 # the native toolchain, GoogleTest and Google Benchmark, MinGW-w64 for the Windows
 # DLL, Wine (32-bit) with Xvfb and Mesa for running it, and the command-line tool's
 # libraries; also 64-bit MinGW-w64, Wine and Mesa, multilib GCC and qemu-i386, which
-# stand in for the 32-bit Windows tests on kernels that run no 32-bit programs. Needs root for apt-get; does nothing when all
-# is there.
+# stand in for the 32-bit Windows tests on kernels that run no 32-bit programs.
+# Needs root for apt-get; does nothing when all is there.
 set -euo pipefail
 
 packages=(

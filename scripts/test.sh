@@ -54,11 +54,12 @@ mkdir -p "$root/build"
 mkdir -p "$WINEPREFIX"
 # Wine runs Windows programs as Linux processes of the same width, and some kernels
 # (IA-32 emulation off) refuse 32-bit ones.
-wine64=/usr/lib/wine/wine64
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  wine32_runs=1
   wine_boot=(wineboot --init)
 else
-  wine_boot=("$wine64" wineboot --init)
+  wine32_runs=0
+  wine_boot=(/usr/lib/wine/wine64 wineboot --init)
 fi
 # Make Wine's prefix once, in the background, while the native builds run.
 ("${wine_boot[@]}" >/dev/null 2>&1 || true) &
@@ -71,7 +72,7 @@ export UBSAN_OPTIONS=print_stacktrace=1
 suite sanitize -DCMAKE_BUILD_TYPE=Debug -DBRMATH_SANITIZE=ON -DBRMATH_BUILD_TOOLS=ON
 wait "$wine_ready"
 windows=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake")
-if [ "${wine_boot[0]}" = wineboot ]; then
+if [ "$wine32_runs" -eq 1 ]; then
   suite windows "${windows[@]}"
   stand_in=""
 else
