@@ -132,13 +132,13 @@ TEST(ScanFloatTest, IgnoresTheHostLocale) {
     if (!changed) GTEST_SKIP() << "no decimal-comma locale installed";
 }
 
-TEST(SkipTokenTest, PassesOverOneRunOfNonSpace) {
+TEST(SkipWordTest, PassesOverOneRunOfNonSpace) {
     TextFile file;
     const std::string text = "  vert\t0 (";
     file.OpenText(text.data(), text.size());
-    EXPECT_TRUE(SkipToken(file));
+    EXPECT_TRUE(SkipWord(file));
     EXPECT_EQ(file.Position(), 6u);
-    EXPECT_TRUE(SkipToken(file));
-    EXPECT_TRUE(SkipToken(file));
-    EXPECT_FALSE(SkipToken(file));
+    EXPECT_TRUE(SkipWord(file));
+    EXPECT_TRUE(SkipWord(file));
+    EXPECT_FALSE(SkipWord(file));
 }

@@ -27,12 +27,12 @@ struct MalformedMesh {
 std::vector<MalformedMesh> MalformedMeshes() {
     const std::string& rig = brmath_test::kRigMesh;
     return {
-        {"empty file", "", "expected \"numJoints\"", 1},
+        {"empty file", "", "no \"MD5Version\" line", 1},
         {"negative joint count", brmath_test::ReplaceOnce(rig, "numJoints 2", "numJoints -2"), "negative value -2", 4},
         {"huge joint count", brmath_test::ReplaceOnce(rig, "numJoints 2", "numJoints 2147483647"), "more than the rest of the file", 4},
         {"huge vertex count", brmath_test::ReplaceOnce(rig, "numverts 3", "numverts 99999999"), "more than the rest of the file", 16},
         {"count not a number", brmath_test::ReplaceOnce(rig, "numMeshes 1", "numMeshes x"), "expected the mesh count, found \"x\"", 5},
-        {"missing joints keyword", brmath_test::ReplaceOnce(rig, "joints {", "bones {"), "expected \"joints\"", 5},
+        {"missing joints keyword", brmath_test::ReplaceOnce(rig, "joints {", "bones {"), "found no \"joints\" from line 5", 5},
         {"parent after child", brmath_test::ReplaceOnce(rig, "\"origin\"\t-1", "\"origin\"\t1"), "found 1", 8},
         {"parent is itself", brmath_test::ReplaceOnce(rig, "\"hip\"\t0", "\"hip\"\t1"), "earlier joint (0 to 0), found 1", 9},
         {"unterminated joint name", "numJoints 1\nnumMeshes 0\njoints {\n\t\"origin -1 ( 0 0 0 ) ( 0 0 0 )\n}\n",
@@ -46,7 +46,7 @@ std::vector<MalformedMesh> MalformedMeshes() {
         {"weight joint out of range", brmath_test::ReplaceOnce(rig, "weight 3 0 0.5", "weight 3 2 0.5"), "joint index from 0 to 1, found 2", 28},
         {"truncated weights", rig.substr(0, rig.find("weight 3")), "expected \"weight\", found end of file", 28},
         {"truncated vertices", rig.substr(0, rig.find("vert 2")), "\"vert\"", 19},
-        {"missing mesh keyword", brmath_test::ReplaceOnce(brmath_test::ReplaceOnce(rig, "mesh {", "lump {"), "// meshes: body", ""), "expected \"mesh\" after this line", 9},
+        {"missing mesh keyword", brmath_test::ReplaceOnce(brmath_test::ReplaceOnce(rig, "mesh {", "lump {"), "// meshes: body", ""), "found no \"mesh\" from line 9", 9},
         {"binary garbage", std::string("\x7f" "ELF\x01\x02\0\0numJoints\xff\xfe", 18), "the joint count, found \"?\"", 1},
         {"nul inside a count", brmath_test::ReplaceOnce(rig, "numJoints 2", std::string("numJoints \0 2", 13)), "found \"?\"", 4},
     };
@@ -107,14 +107,14 @@ struct MalformedClip {
 std::vector<MalformedClip> MalformedClips() {
     const std::string& clip = brmath_test::kWorkedClip;
     return {
-        {"missing frame rate", brmath_test::ReplaceOnce(clip, "frameRate", "framerate"), "expected \"frameRate\""},
+        {"missing frame rate", brmath_test::ReplaceOnce(clip, "frameRate", "framerate"), "found no \"frameRate\""},
         {"negative frame count", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames -1"), "negative value -1"},
         {"huge track count", brmath_test::ReplaceOnce(clip, "numJoints 2", "numJoints 999999"), "more than the rest"},
         {"more frames than blocks", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames 3"), "expected \"{\""},
         {"frames the file cannot hold", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames 200"), "too short"},
         {"huge frame count", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames 2000000"), "more than the rest"},
         {"ends in the hierarchy", clip.substr(0, clip.find("\"hip\"") + 3), "closing quote"},
-        {"missing base frame", brmath_test::ReplaceOnce(clip, "baseframe", "baseFrame"), "expected \"baseframe\""},
+        {"missing base frame", brmath_test::ReplaceOnce(clip, "baseframe", "baseFrame"), "found no \"baseframe\""},
         {"short frame block", brmath_test::ReplaceOnce(clip, "0.7 0.8", "0.7"), "an animated component"},
         {"garbage in a frame", brmath_test::ReplaceOnce(clip, "0.5 0.6", "0.5 zz"), "found \"zz\""},
     };

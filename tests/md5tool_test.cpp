@@ -231,6 +231,7 @@ TEST(SampleTest, NormalsPointOutwards) {
 
 TEST(Md5ToolTest, CheckNamesTheReasonForEveryCorpusFile) {
     for (const brmath_test::CorpusEntry& entry : brmath_test::MalformedCorpus()) {
+        if (entry.loads) continue;
         const Result result = Tool({"check", entry.file});
         EXPECT_EQ(result.status, md5tool::kBadInput) << entry.file;
         const std::string expected = entry.file + ":" + std::to_string(entry.line) + ": error: ";

@@ -95,7 +95,7 @@ TEST(SeekKeywordTest, MatchesInsideLongerWordsAndFromThePosition) {
     EXPECT_TRUE(SeekKeyword(t.file, "mesh", 0));
     EXPECT_EQ(t.file.Peek(), 'e');
     EXPECT_TRUE(SeekKeyword(t.file, "shader", 0));
-    EXPECT_TRUE(SkipToken(t.file));
+    EXPECT_TRUE(SkipWord(t.file));
     EXPECT_TRUE(SeekKeyword(t.file, "shader", 0));
     SkipSpace(t.file);
     EXPECT_EQ(t.file.Peek(), 'b');

@@ -7,7 +7,9 @@
  * the stand-in device declared in brmath/d3d8_standin.h).
  *
  * Calls come from one thread at a time. Slots run from 0 to 31; an index outside
- * that range, or a null pointer, makes a call fail with its failure value.
+ * that range, or a null pointer, makes a call fail with its failure value. A device
+ * may call back into the library while MD5_RenderActor draws, but cannot replace the
+ * model being drawn: MD5_LoadActor on that slot then returns 0 and changes nothing.
  */
 #ifndef BRMATH_BRMATH_H
 #define BRMATH_BRMATH_H
@@ -49,17 +51,21 @@ BRMATH_API bool BRMATH_CALL V2_Add(BRVector2* out, const BRVector2* a, const BRV
 BRMATH_API int BRMATH_CALL MD5_AddActor(void);
 
 /* Loads a .md5mesh file and every .md5anim file of its folder into the slot.
- * 1 when the model loaded; 0 when the file is missing, unreadable or malformed, in
- * which case the slot keeps what it held. */
+ * 1 when the model loaded; 0 when the file is missing, unreadable, malformed or not a
+ * regular file, or the slot is being drawn, in which case the slot keeps what it
+ * held. A clip that is malformed or not a regular file is left out. */
 BRMATH_API int BRMATH_CALL MD5_LoadActor(int slot, const char* path);
 
-/* Draws the slot's actor in its last pose through the device: per mesh one
- * SetVertexShader(0x112) and triangle-list DrawPrimitiveUP calls. Returns 3 x the
- * last mesh's triangle count, 0 for an actor without meshes or a null device. */
+/* Draws the slot's actor in its last pose through the device: per mesh, batches of
+ * at most 3333 triangles, each a SetVertexShader(0x112) call followed by a
+ * triangle-list DrawPrimitiveUP call. The stream's texture v is the file's v negated.
+ * Returns 3 x the last mesh's triangle count, 0 for an actor without meshes or a null
+ * device. */
 BRMATH_API int BRMATH_CALL MD5_RenderActor(int slot, struct IDirect3DDevice8* device);
 
-/* Makes clip `index` current (clips are numbered in the folder listing's order, which
- * is case-insensitive name order). false for an index outside the actor's clips. */
+/* Makes clip `index` current (clips are numbered in the folder listing's order: that
+ * of an NTFS folder, names compared upper-cased). false for an index outside the
+ * actor's clips. */
 BRMATH_API bool BRMATH_CALL MD5_SetAnimation(int slot, int index);
 
 /* Poses the actor at `frame` of the current clip (wrapping around the clip, negative

@@ -3,10 +3,11 @@
  * an IDirect3DDevice8 as the first member of its own device and points lpVtbl at its
  * functions; BRMath calls nothing else and keeps no pointer after MD5_RenderActor.
  *
- * Per mesh BRMath calls SetVertexShader(0x112), then DrawPrimitiveUP with
- * D3DPT_TRIANGLELIST, the triangle count, a pointer to 32-byte vertices (position x,
- * y, z, normal x, y, z, texture u, v: y and z already exchanged for a y-up device)
- * and the stride 32. Results are ignored. */
+ * Per mesh, in batches of at most 3333 triangles, BRMath calls SetVertexShader(0x112)
+ * before each DrawPrimitiveUP with D3DPT_TRIANGLELIST, the batch's triangle count, a
+ * pointer to 32-byte vertices (position x, y, z, normal x, y, z, texture u, v: y and z
+ * already exchanged for a y-up device, v negated from the file's) and the stride 32.
+ * Results are ignored. */
 #ifndef BRMATH_D3D8_STANDIN_H
 #define BRMATH_D3D8_STANDIN_H
 

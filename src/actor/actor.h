@@ -12,6 +12,7 @@
 namespace brmath {
 
 struct ReadFailure;
+struct LoadReport;
 
 struct MeshVertex {
     Vector2 texCoord;  // v is stored negated
@@ -91,10 +92,12 @@ public:
     static void AddChild(Joint* parent, Joint* child);
 
     // Reads a mesh file and the clips beside it. A file that does not open or is
-    // malformed leaves the actor as it was; failure, when given, says why.
-    bool LoadMesh(const char* path, ReadFailure* failure = nullptr);
+    // malformed leaves the actor as it was; failure, when given, says why, and report
+    // hears of whatever was left out (refused clips, records past their counts). While
+    // the actor is being drawn it keeps its model and fails.
+    bool LoadMesh(const char* path, ReadFailure* failure = nullptr, const LoadReport* report = nullptr);
     // Appends the clip read from path; a malformed file appends nothing.
-    bool LoadAnimation(const char* path, ReadFailure* failure = nullptr);
+    bool LoadAnimation(const char* path, ReadFailure* failure = nullptr, const LoadReport* report = nullptr);
     Joint* FindJoint(const char* name);
 
     bool SetAnimation(int32_t index);
@@ -119,6 +122,8 @@ private:
     // Scratch for the fast kernels, kept between posings so that posing allocates
     // only when a larger model arrives.
     PoseWorkspace workspace;
+    // Nonzero while Render hands the model to a device, which may call back.
+    mutable int32_t drawing_ = 0;
 
     void TakeModel(Actor& source);
     bool AppendAnimation(Animation& clip);

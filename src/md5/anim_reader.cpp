@@ -60,8 +60,9 @@ bool ReadHeader(TextFile& file, Animation& clip, ReadFailure* failure) {
            SeekRequired(file, "frameRate", failure) && ReadInt(file, "the frame rate", &clip.frameRate, failure);
 }
 
+// A hierarchy entry:  "name" parent flags startIndex  // comment
 bool ReadTrackEntry(TextFile& file, const Actor& actor, const JointsByName& joints, AnimTrack& track, char* scratch,
-                    ReadFailure* failure) {
+                    const FileNotes& notes, ReadFailure* failure) {
     int32_t parentIndex = 0, flags = 0;
     if (!ReadQuoted(file, "a quoted joint name", scratch, failure) ||
         !ReadInt(file, "the joint's parent index", &parentIndex, failure) ||
@@ -72,23 +73,31 @@ bool ReadTrackEntry(TextFile& file, const Actor& actor, const JointsByName& join
     // A name no joint has gives a track that drives nothing; a parent outside the
     // skeleton means no parent.
     track.joint = joints.Find(scratch);
+    if (track.joint == nullptr) {
+        notes.Note(file.LineAt(file.Position()), "track \"%s\" names no joint of the skeleton and drives nothing",
+                   scratch);
+    }
     track.parent = (parentIndex >= 0 && parentIndex < actor.jointCount) ? &actor.joints[parentIndex] : nullptr;
     track.flags = static_cast<uint8_t>(flags & 0xFF);
     return true;
 }
 
+// A base-frame entry:  ( x y z ) ( qx qy qz )
 bool ReadBaseFrame(TextFile& file, AnimTrack& track, ReadFailure* failure) {
     Vector3 orientation;
-    if (!SeekRequired(file, "(", failure) || !ReadVector(file, "the base position", &track.basePosition, failure) ||
-        !SeekRequired(file, "(", failure) || !ReadVector(file, "the base orientation", &orientation, failure)) {
+    if (!SeekSymbol(file, '(', true, "\"(\" before a base position", failure) ||
+        !ReadVector(file, "the base position", &track.basePosition, failure) ||
+        !SeekSymbol(file, '(', true, "\"(\" before a base orientation", failure) ||
+        !ReadVector(file, "the base orientation", &orientation, failure)) {
         return false;
     }
     track.baseOrientation.SetFromXYZ(orientation);
     return true;
 }
 
+// A frame block:  frame N { one number per animated component, in track order }
 bool ReadFrame(TextFile& file, Animation& clip, int32_t frame, ReadFailure* failure) {
-    if (!SeekRequired(file, "{", failure)) return false;
+    if (!SeekSymbol(file, '{', true, "\"{\" opening a frame", failure)) return false;
     for (int32_t t = 0; t < clip.trackCount; ++t) {
         AnimTrack& track = clip.tracks[t];
         if (track.flags == 0) continue;
@@ -107,7 +116,7 @@ bool ReadFrame(TextFile& file, Animation& clip, int32_t frame, ReadFailure* fail
 }
 
 // Reads the whole clip; on failure `clip` holds what was read, for ReleaseAnimation.
-bool ReadClip(TextFile& file, Actor& actor, Animation& clip, ReadFailure* failure) {
+bool ReadClip(TextFile& file, Actor& actor, Animation& clip, const FileNotes& notes, ReadFailure* failure) {
     if (!ReadHeader(file, clip, failure)) return false;
     clip.tracks = AllocateArray<AnimTrack>(clip.trackCount);
     if (clip.trackCount > 0 && clip.tracks == nullptr) {
@@ -125,8 +134,13 @@ bool ReadClip(TextFile& file, Actor& actor, Animation& clip, ReadFailure* failur
         const JointsByName joints(actor);
         if (!joints.Ready()) ok = RejectWith(failure, file.LineAt(file.Position()), "out of memory");
         for (int32_t t = 0; ok && t < clip.trackCount; ++t) {
-            ok = ReadTrackEntry(file, actor, joints, clip.tracks[t], scratch, failure);
+            ok = ReadTrackEntry(file, actor, joints, clip.tracks[t], scratch, notes, failure);
         }
+    }
+    if (ok && notes.Wanted() && NextIsSymbol(file, '"')) {
+        SkipSpace(file);
+        notes.Note(file.LineAt(file.Position()), "more hierarchy entries than numJoints %d: the rest are not read",
+                   clip.trackCount);
     }
     FreeBytes(scratch);
     if (!ok || !SeekRequired(file, "baseframe", failure)) return false;
@@ -155,6 +169,7 @@ bool ReadClip(TextFile& file, Actor& actor, Animation& clip, ReadFailure* failur
     for (int32_t f = 0; f < clip.frameCount; ++f) {
         if (!ReadFrame(file, clip, f, failure)) return false;
     }
+    NoteBlocksPastCount(file, "frame", true, "numFrames", clip.frameCount, notes);
     return true;
 }
 
@@ -167,7 +182,7 @@ Joint* Actor::FindJoint(const char* name) {
     return nullptr;
 }
 
-bool Actor::LoadAnimation(const char* path, ReadFailure* failure) {
+bool Actor::LoadAnimation(const char* path, ReadFailure* failure, const LoadReport* report) {
     if (joints == nullptr) return RejectWith(failure, 0, "no skeleton to animate");
     if (path == nullptr) return RejectWith(failure, 0, "no path given");
     TextFile file;
@@ -176,7 +191,8 @@ bool Actor::LoadAnimation(const char* path, ReadFailure* failure) {
     Animation clip;
     std::memset(&clip, 0, sizeof(clip));
     GetPathBaseName(path, clip.name, sizeof(clip.name));
-    const bool read = ReadClip(file, *this, clip, failure);
+    const bool read = ReadClip(file, *this, clip, FileNotes(report, path), failure);
+    if (!read) ExplainVersion(file, "animation", "numFrames", failure);
     if (!read || !AppendAnimation(clip)) {
         if (read) RejectWith(failure, 0, "out of memory");
         ReleaseAnimation(clip);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "md5/text_file.h"
@@ -26,10 +27,19 @@ extern const CharClassTable kCharClasses;
 
 inline uint8_t ClassOf(const char* p) { return kCharClasses.entries[static_cast<unsigned char>(*p)]; }
 
-inline const char* SkipSpaces(const char* p) {
-    while (ClassOf(p) & kSpace) ++p;
-    return p;
+// Passes over white space and "//" comments, which run to the end of their line
+// wherever they stand. `end` is the end of the text.
+inline const char* SkipSpaces(const char* p, const char* end) {
+    for (;;) {
+        while (ClassOf(p) & kSpace) ++p;
+        if (p[0] != '/' || p[1] != '/' || p >= end) return p;
+        const void* lineEnd = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        p = lineEnd != nullptr ? static_cast<const char*>(lineEnd) : end;
+    }
 }
+
+// A parenthesis is a token of its own, glued to its neighbours or not.
+inline bool IsParenthesis(char c) { return c == '(' || c == ')'; }
 
 // Where a number starts: past white space (the file's position moves there, as
 // formatted input's does) and past one sign. False at the end of the text.
@@ -45,7 +55,7 @@ inline bool StartNumber(TextFile& file, NumberStart* start) {
     start->end = start->data + file.Size();
     const char* p = start->data + file.Position();
     if (p >= start->end) return false;
-    p = SkipSpaces(p);
+    p = SkipSpaces(p, start->end);
     file.MoveTo(static_cast<size_t>(p - start->data));
     start->negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
@@ -62,31 +72,47 @@ constexpr uint64_t kIntLimit = static_cast<uint64_t>(std::numeric_limits<int32_t
 
 }  // namespace scan_detail
 
-// Skips spaces, tabs, line breaks, vertical tabs and form feeds.
+// Skips spaces, tabs, line breaks, vertical tabs, form feeds and "//" comments.
 inline void SkipSpace(TextFile& file) {
     const char* data = file.Data();
     if (file.Position() < file.Size()) {
-        file.MoveTo(static_cast<size_t>(scan_detail::SkipSpaces(data + file.Position()) - data));
+        file.MoveTo(static_cast<size_t>(scan_detail::SkipSpaces(data + file.Position(), data + file.Size()) - data));
     }
 }
 
-// "%s": passes over the next run of non-white-space characters.
-inline bool SkipToken(TextFile& file) {
+// Passes over the next word without reading it: a parenthesis alone, or a run of
+// characters up to white space or a parenthesis. False at the end of the text.
+inline bool SkipWord(TextFile& file) {
     using namespace scan_detail;
     const char* data = file.Data();
     const char* end = data + file.Size();
     const char* p = data + file.Position();
     if (p >= end) return false;
-    p = SkipSpaces(p);
+    p = SkipSpaces(p, end);
     if (p == end) {
         file.MoveTo(file.Size());
         return false;
     }
-    do {
-        while (!(ClassOf(p) & kSpaceOrZero)) ++p;
-    } while (*p == '\0' && p < end && ++p);  // a zero byte inside a token belongs to it
+    if (IsParenthesis(*p)) {
+        ++p;
+    } else {
+        do {
+            while (!(ClassOf(p) & kSpaceOrZero) && !IsParenthesis(*p)) ++p;
+        } while (*p == '\0' && p < end && ++p);  // a zero byte inside a word belongs to it
+    }
     file.MoveTo(static_cast<size_t>(p - data));
     return true;
+}
+
+// Passes over `symbol` (a parenthesis) when it comes next; anything else in its place
+// is passed over as a word, as it always was. False at the end of the text.
+inline bool SkipSymbol(TextFile& file, char symbol) {
+    SkipSpace(file);
+    if (file.Peek() == static_cast<unsigned char>(symbol)) {
+        file.Advance(1);
+        return true;
+    }
+    return SkipWord(file);
 }
 
 // "%i": decimal, octal after a leading 0, hexadecimal after 0x; saturates at the

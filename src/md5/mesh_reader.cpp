@@ -24,6 +24,14 @@ bool OutOfMemory(ReadFailure* failure, const TextFile& file) {
     return RejectWith(failure, file.LineAt(file.Position()), "out of memory");
 }
 
+// The text of the number just read, for messages.
+struct Written {
+    explicit Written(const TextFile& file) { NumberJustRead(file, text, sizeof(text)); }
+    char text[48];
+};
+
+// A joint record:  "name" parent ( x y z ) ( qx qy qz )  // comment
+// Whatever stands between the position and the orientation's "(" is passed over.
 bool ReadJoint(TextFile& file, Joint* joints, int32_t i, char* scratch, ReadFailure* failure) {
     Joint& joint = joints[i];
     if (!ReadQuoted(file, "a quoted joint name", scratch, failure)) return false;
@@ -31,12 +39,14 @@ bool ReadJoint(TextFile& file, Joint* joints, int32_t i, char* scratch, ReadFail
     if (!ReadInt(file, "the joint's parent index", &parentIndex, failure)) return false;
     if (parentIndex != -1 && (parentIndex < 0 || parentIndex >= i)) {
         return RejectWith(failure, file.LineAt(file.Position()),
-                          "expected a parent index of -1 or an earlier joint (0 to %d), found %d", i - 1, parentIndex);
+                          "expected a parent index of -1 or an earlier joint (0 to %d), found %s", i - 1,
+                          Written(file).text);
     }
     Vector3 position, orientation;
-    if (!ReadToken(file, "\"(\" before the joint's position", failure) ||
+    if (!ExpectOpenParen(file, "\"(\" before the joint's position", failure) ||
         !ReadVector(file, "the joint's position", &position, failure) ||
-        !SeekRequired(file, "(", failure) || !ReadVector(file, "the joint's orientation", &orientation, failure)) {
+        !SeekSymbol(file, '(', true, "\"(\" before the joint's orientation", failure) ||
+        !ReadVector(file, "the joint's orientation", &orientation, failure)) {
         return false;
     }
     // Longer names are cut to 63 characters and always terminated.
@@ -63,7 +73,30 @@ bool ReadJoint(TextFile& file, Joint* joints, int32_t i, char* scratch, ReadFail
     return true;
 }
 
-bool ReadVertices(TextFile& file, Mesh& mesh, ReadFailure* failure) {
+// A vertex record:  vert N ( u v ) firstWeight weightCount
+bool ReadVertex(TextFile& file, MeshVertex& vertex, ReadFailure* failure) {
+    float u = 0.0f, t = 0.0f;
+    if (!SkipRecordWord(file, "\"vert\"", failure) || !SkipRecordWord(file, "the vertex number", failure) ||
+        !ExpectOpenParen(file, "\"(\"", failure) || !ReadFloat(file, "the texture coordinate u", &u, failure) ||
+        !ReadFloat(file, "the texture coordinate v", &t, failure) || !ExpectCloseParen(file, "\")\"", failure) ||
+        !ReadInt(file, "the vertex's first weight", &vertex.weightStart, failure) ||
+        !ReadInt(file, "the vertex's weight count", &vertex.weightCount, failure)) {
+        return false;
+    }
+    vertex.texCoord = Vector2(u, -t);
+    return true;
+}
+
+// Records past a count are not read; say so.
+void NotePastCount(TextFile& file, const char* word, const char* count, int32_t declared, const FileNotes& notes) {
+    if (notes.Wanted() && NextIsWord(file, word)) {
+        SkipSpace(file);
+        notes.Note(file.LineAt(file.Position()), "more \"%s\" records than %s %d: the rest are not read", word, count,
+                   declared);
+    }
+}
+
+bool ReadVertices(TextFile& file, Mesh& mesh, const FileNotes& notes, ReadFailure* failure) {
     if (!SeekRequired(file, "numverts", failure) ||
         !ReadCount(file, "vertex count", kMinVertexBytes, &mesh.vertexCount, failure)) {
         return false;
@@ -76,22 +109,15 @@ bool ReadVertices(TextFile& file, Mesh& mesh, ReadFailure* failure) {
     for (int32_t v = 0; v < mesh.vertexCount; ++v) {
         // Start from zero: a vertex no triangle uses never gets a tangent frame written,
         // and must not show the host whatever the memory held.
-        MeshVertex& vertex = mesh.vertices[v];
-        vertex = MeshVertex{};
-        float u = 0.0f, t = 0.0f;
-        if (!ReadToken(file, "\"vert\"", failure) || !ReadToken(file, "the vertex number", failure) ||
-            !ReadToken(file, "\"(\"", failure) || !ReadFloat(file, "the texture coordinate u", &u, failure) ||
-            !ReadFloat(file, "the texture coordinate v", &t, failure) || !ReadToken(file, "\")\"", failure) ||
-            !ReadInt(file, "the vertex's first weight", &vertex.weightStart, failure) ||
-            !ReadInt(file, "the vertex's weight count", &vertex.weightCount, failure)) {
-            return false;
-        }
-        vertex.texCoord = Vector2(u, -t);
+        mesh.vertices[v] = MeshVertex{};
+        if (!ReadVertex(file, mesh.vertices[v], failure)) return false;
     }
+    NotePastCount(file, "vert", "numverts", mesh.vertexCount, notes);
     return true;
 }
 
-bool ReadTriangles(TextFile& file, Mesh& mesh, ReadFailure* failure) {
+// A triangle record:  tri N a b c
+bool ReadTriangles(TextFile& file, Mesh& mesh, const FileNotes& notes, ReadFailure* failure) {
     if (!SeekRequired(file, "numtris", failure) ||
         !ReadCount(file, "triangle count", kMinTriangleBytes, &mesh.triangleCount, failure)) {
         return false;
@@ -103,20 +129,24 @@ bool ReadTriangles(TextFile& file, Mesh& mesh, ReadFailure* failure) {
     }
     for (int32_t t = 0; t < mesh.triangleCount; ++t) {
         MeshTriangle& triangle = mesh.triangles[t];
-        if (!ReadToken(file, "\"tri\"", failure) || !ReadToken(file, "the triangle number", failure)) return false;
+        if (!SkipRecordWord(file, "\"tri\"", failure) || !SkipRecordWord(file, "the triangle number", failure)) {
+            return false;
+        }
         for (int corner = 0; corner < 3; ++corner) {
             int32_t& index = triangle.indices[corner];
             if (!ReadInt(file, "a vertex index", &index, failure)) return false;
             if (index < 0 || index >= mesh.vertexCount) {
-                return RejectWith(failure, file.LineAt(file.Position()),
-                                  "expected a vertex index from 0 to %d, found %d", mesh.vertexCount - 1, index);
+                return RejectWith(failure, file.LineAt(file.Position()), "expected a vertex index from 0 to %d, found %s",
+                                  mesh.vertexCount - 1, Written(file).text);
             }
         }
     }
+    NotePastCount(file, "tri", "numtris", mesh.triangleCount, notes);
     return true;
 }
 
-bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, ReadFailure* failure) {
+// A weight record:  weight N joint bias ( x y z )
+bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, const FileNotes& notes, ReadFailure* failure) {
     if (!SeekRequired(file, "numweights", failure) ||
         !ReadCount(file, "weight count", kMinWeightBytes, &mesh.weightCount, failure)) {
         return false;
@@ -128,20 +158,21 @@ bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, ReadFailure* fa
     }
     for (int32_t w = 0; w < mesh.weightCount; ++w) {
         MeshWeight& weight = mesh.weights[w];
-        if (!ReadToken(file, "\"weight\"", failure) || !ReadToken(file, "the weight number", failure) ||
+        if (!SkipRecordWord(file, "\"weight\"", failure) || !SkipRecordWord(file, "the weight number", failure) ||
             !ReadInt(file, "the weight's joint index", &weight.joint, failure)) {
             return false;
         }
         if (weight.joint < 0 || weight.joint >= jointCount) {
-            return RejectWith(failure, file.LineAt(file.Position()), "expected a joint index from 0 to %d, found %d",
-                              jointCount - 1, weight.joint);
+            return RejectWith(failure, file.LineAt(file.Position()), "expected a joint index from 0 to %d, found %s",
+                              jointCount - 1, Written(file).text);
         }
-        if (!ReadFloat(file, "the weight's bias", &weight.bias, failure) || !ReadToken(file, "\"(\"", failure) ||
+        if (!ReadFloat(file, "the weight's bias", &weight.bias, failure) || !ExpectOpenParen(file, "\"(\"", failure) ||
             !ReadVector(file, "the weight's position", &weight.position, failure) ||
-            !ReadToken(file, "\")\"", failure)) {
+            !ExpectCloseParen(file, "\")\"", failure)) {
             return false;
         }
     }
+    NotePastCount(file, "weight", "numweights", mesh.weightCount, notes);
     return true;
 }
 
@@ -151,19 +182,10 @@ int VertexLine(TextFile& file, size_t verticesAt, int32_t v) {
     const size_t saved = file.Position();
     file.MoveTo(verticesAt);
     SeekKeyword(file, "numverts", 0);
-    int32_t integer = 0;
-    float real = 0.0f;
-    ScanInt(file, &integer);
-    for (int32_t i = 0; i < v; ++i) {
-        SkipToken(file);
-        SkipToken(file);
-        SkipToken(file);
-        ScanFloat(file, &real);
-        ScanFloat(file, &real);
-        SkipToken(file);
-        ScanInt(file, &integer);
-        ScanInt(file, &integer);
-    }
+    int32_t count = 0;
+    ScanInt(file, &count);
+    MeshVertex vertex;
+    for (int32_t i = 0; i < v; ++i) ReadVertex(file, vertex, nullptr);
     SkipSpace(file);
     const int line = file.LineAt(file.Position());
     file.MoveTo(saved);
@@ -193,7 +215,7 @@ bool PrepareForPosing(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
 }
 
 bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount, char* scratch,
-              ReadFailure* failure) {
+              const FileNotes& notes, ReadFailure* failure) {
     if (!SeekRequired(file, "mesh", failure) || !SeekRequired(file, "shader", failure) ||
         !ReadQuoted(file, "the quoted shader name", scratch, failure)) {
         return false;
@@ -202,14 +224,14 @@ bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount,
     mesh.texture = -1;
     mesh.localTexture = -1;
     const size_t verticesAt = file.Position();
-    return ReadVertices(file, mesh, failure) && ReadTriangles(file, mesh, failure) &&
-           ReadWeights(file, mesh, jointCount, failure) &&
+    return ReadVertices(file, mesh, notes, failure) && ReadTriangles(file, mesh, notes, failure) &&
+           ReadWeights(file, mesh, jointCount, notes, failure) &&
            CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && PrepareForPosing(file, mesh, failure);
 }
 
 // Reads the whole model into `model`, an empty actor. On failure `model` holds what
 // was read so far, consistently, for its destructor to free.
-bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
+bool ReadModel(TextFile& file, Actor& model, const FileNotes& notes, ReadFailure* failure) {
     char* scratch = static_cast<char*>(AllocateBytes(kTextBufferSize));
     if (scratch == nullptr) return OutOfMemory(failure, file);
     bool ok = SeekRequired(file, "numJoints", failure) &&
@@ -229,6 +251,12 @@ bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
             model.joints[i].childCount = 0;
         }
         for (int32_t i = 0; ok && i < model.jointCount; ++i) ok = ReadJoint(file, model.joints, i, scratch, failure);
+        // A quoted name before the list's "}" is one more joint record.
+        if (ok && notes.Wanted() && NextIsSymbol(file, '"')) {
+            SkipSpace(file);
+            notes.Note(file.LineAt(file.Position()), "more joint records than numJoints %d: the rest are not read",
+                       model.jointCount);
+        }
     }
     if (ok) {
         model.meshes = AllocateArray<Mesh>(model.meshCount);
@@ -250,8 +278,9 @@ bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
             mesh.frameTexture = nullptr;
         }
         for (int32_t m = 0; ok && m < model.meshCount; ++m) {
-            ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, failure);
+            ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, notes, failure);
         }
+        if (ok) NoteBlocksPastCount(file, "mesh", false, "numMeshes", model.meshCount, notes);
     }
     FreeBytes(scratch);
     return ok;
@@ -259,7 +288,7 @@ bool ReadModel(TextFile& file, Actor& model, ReadFailure* failure) {
 
 }  // namespace
 
-bool Actor::LoadMesh(const char* path, ReadFailure* failure) {
+bool Actor::LoadMesh(const char* path, ReadFailure* failure, const LoadReport* report) {
     if (path == nullptr) return RejectWith(failure, 0, "no path given");
     char folder[kTextBufferSize];
     char pattern[kTextBufferSize];
@@ -269,11 +298,18 @@ bool Actor::LoadMesh(const char* path, ReadFailure* failure) {
         return RejectWith(failure, 0, "the path is too long");
     }
 
+    // Drawing reads the model: a device that calls back to replace it is refused.
+    if (drawing_ > 0) return RejectWith(failure, 0, "the actor is being drawn");
+
     TextFile file;
     if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
+    const FileNotes notes(report, path);
     {
         Actor model;
-        if (!ReadModel(file, model, failure)) return false;
+        if (!ReadModel(file, model, notes, failure)) {
+            ExplainVersion(file, "mesh", "numJoints", failure);
+            return false;
+        }
         TakeModel(model);
     }
     SkinVertices();
@@ -286,7 +322,14 @@ bool Actor::LoadMesh(const char* path, ReadFailure* failure) {
             char animationPath[kTextBufferSize];
             const int length = std::snprintf(animationPath, sizeof(animationPath), "%s\\%s", folder, found.cFileName);
             // A name that does not fit would open another file: pass over it.
-            if (length > 0 && length < static_cast<int>(sizeof(animationPath))) LoadAnimation(animationPath);
+            if (length <= 0 || length >= static_cast<int>(sizeof(animationPath))) {
+                notes.Note(0, "clip %s left out: its path is too long", found.cFileName);
+                continue;
+            }
+            ReadFailure clipFailure;
+            if (!LoadAnimation(animationPath, &clipFailure, report) && notes.Wanted()) {
+                FileNotes(report, animationPath).Note(clipFailure.line, "clip left out: %s", clipFailure.message);
+            }
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }

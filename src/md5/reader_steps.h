@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "md5/formatted_input.h"
+#include "md5/load_report.h"
 #include "md5/read_failure.h"
 #include "md5/text_file.h"
 #include "md5/text_scan.h"
@@ -16,7 +17,11 @@ namespace brmath {
 // Size of the readers' working text buffers (quoted texts, names, paths).
 constexpr size_t kTextBufferSize = 1024;
 
+// Moves past the next occurrence of keyword, anywhere in the text.
 bool SeekRequired(TextFile& file, const char* keyword, ReadFailure* failure);
+// Moves to the next `symbol` (a quote, a parenthesis or a brace) outside "//"
+// comments: with `past`, just after it, else onto it.
+bool SeekSymbol(TextFile& file, char symbol, bool past, const char* what, ReadFailure* failure);
 
 inline bool ReadInt(TextFile& file, const char* what, int32_t* value, ReadFailure* failure) {
     return ScanInt(file, value) || Reject(failure, file, what);
@@ -31,15 +36,40 @@ inline bool ReadVector(TextFile& file, const char* what, Vector3* value, ReadFai
            ReadFloat(file, what, &value->z, failure);
 }
 
-inline bool ReadToken(TextFile& file, const char* what, ReadFailure* failure) {
-    return SkipToken(file) || Reject(failure, file, what);
+// A word the record holds but nothing reads ("vert", a record's number).
+inline bool SkipRecordWord(TextFile& file, const char* what, ReadFailure* failure) {
+    return SkipWord(file) || Reject(failure, file, what);
+}
+inline bool ExpectOpenParen(TextFile& file, const char* what, ReadFailure* failure) {
+    return SkipSymbol(file, '(') || Reject(failure, file, what);
+}
+inline bool ExpectCloseParen(TextFile& file, const char* what, ReadFailure* failure) {
+    return SkipSymbol(file, ')') || Reject(failure, file, what);
 }
 // The next double-quoted text, the search for its quote included.
 bool ReadQuoted(TextFile& file, const char* what, char* out, ReadFailure* failure);
+
+// The text of the number just read, as the file writes it (a value too large for an
+// integer is shown as written, not as the limit it was clamped to).
+void NumberJustRead(const TextFile& file, char* out, size_t capacity);
 
 // A count of records that must be non-negative and no larger than the rest of the file
 // could hold at `minimumBytes` each, so that nothing is allocated for a count the file
 // cannot back.
 bool ReadCount(TextFile& file, const char* what, int64_t minimumBytes, int32_t* count, ReadFailure* failure);
+
+// Whether the next word is `word`, or the next symbol `symbol`; the position stays.
+bool NextIsWord(TextFile& file, const char* word);
+bool NextIsSymbol(TextFile& file, char symbol);
+
+// Notes every further block "WORD {" (numbered: "WORD N {") from the position to the
+// end: blocks past the count the file declares, which are not read.
+void NoteBlocksPastCount(TextFile& file, const char* word, bool numbered, const char* count, int32_t declared,
+                         const FileNotes& notes);
+
+// After a failed read: a file that is no MD5 version 10 file is refused for that
+// instead. `kind` is "mesh" or "animation"; a file without a version line is refused
+// for its lack only when its first keyword `firstKeyword` is missing too.
+void ExplainVersion(TextFile& file, const char* kind, const char* firstKeyword, ReadFailure* failure);
 
 }  // namespace brmath

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "actor/allocation.h"
@@ -18,7 +20,17 @@ std::FILE* OpenForReading(const char* path) {
     char* native = static_cast<char*>(std::malloc(length + 1));
     if (native == nullptr) return nullptr;
     for (size_t i = 0; i <= length; ++i) native[i] = path[i] == '\\' ? '/' : path[i];
-    std::FILE* file = std::fopen(native, "rb");
+    // Only regular files are read. Opening a named pipe or a device could wait forever
+    // for a writer, so the file is looked at first and opened without blocking.
+    std::FILE* file = nullptr;
+    struct stat status;
+    if (stat(native, &status) == 0 && S_ISREG(status.st_mode)) {
+        const int descriptor = open(native, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (descriptor >= 0) {
+            file = fdopen(descriptor, "rb");
+            if (file == nullptr) close(descriptor);
+        }
+    }
     std::free(native);
     return file;
 #endif
@@ -30,7 +42,7 @@ bool ReadWholeFile(const char* path, char** data, size_t* size) {
     std::FILE* file = OpenForReading(path);
     if (file == nullptr) return false;
 #if !defined(_WIN32)
-    // A folder opens here too; only a regular file is read.
+    // The name may have changed hands since it was looked at: only a regular file is read.
     struct stat status;
     if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
         std::fclose(file);

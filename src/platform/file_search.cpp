@@ -25,12 +25,16 @@ struct Search {
 };
 
 int Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+int Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
-bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
+// The order of an NTFS folder listing, which compares names upper-cased: "walkfast"
+// comes before "walk_left" ('F' before '_'), so clips get the same numbers as on
+// Windows. Names equal but for case go by their bytes.
+bool ListingLess(const std::string& a, const std::string& b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const int ca = Lower(static_cast<unsigned char>(a[i]));
-        const int cb = Lower(static_cast<unsigned char>(b[i]));
+        const int ca = Upper(static_cast<unsigned char>(a[i]));
+        const int cb = Upper(static_cast<unsigned char>(b[i]));
         if (ca != cb) return ca < cb;
     }
     if (a.size() != b.size()) return a.size() < b.size();
@@ -91,7 +95,7 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
         }
         closedir(dir);
         if (search->names.empty()) return INVALID_HANDLE_VALUE;
-        std::sort(search->names.begin(), search->names.end(), CaseInsensitiveLess);
+        std::sort(search->names.begin(), search->names.end(), ListingLess);
         Deliver(search.get(), data);
         return search.release();
     } catch (const std::bad_alloc&) {

@@ -28,6 +28,12 @@ void Draw(IDirect3DDevice8* device, const RenderVertex* buffer, int32_t triangle
 
 int32_t Actor::Render(IDirect3DDevice8* device) const {
     if (device == nullptr) return 0;
+    // The device may call back into the library; the model stays while it is drawn.
+    struct DrawingScope {
+        int32_t& count;
+        explicit DrawingScope(int32_t& c) : count(c) { ++count; }
+        ~DrawingScope() { --count; }
+    } scope(drawing_);
     RenderVertex buffer[kMaxRenderVertices];
     int64_t filled = 0;
     for (int32_t m = 0; m < meshCount; ++m) {

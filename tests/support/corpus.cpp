@@ -21,7 +21,10 @@ std::vector<CorpusEntry> MalformedCorpus() {
         std::getline(fields, outcome, '\t');
         std::getline(fields, reason, '\t');
         std::getline(fields, number, '\t');
-        entries.push_back({TestDataPath("malformed/" + name), outcome == "reject", reason, std::stoi(number)});
+        const bool loads = outcome == "load";
+        const bool mesh = name.size() > 8 && name.compare(name.size() - 8, 8, ".md5mesh") == 0;
+        entries.push_back({TestDataPath("malformed/" + name), mesh, loads, loads ? TestDataPath(reason) : reason,
+                           std::stoi(number)});
     }
     return entries;
 }

@@ -9,8 +9,9 @@ namespace brmath_test {
 // The malformed-file corpus of tests/data/malformed and what each file must give.
 struct CorpusEntry {
     std::string file;     // path of the file
-    bool mesh;            // a mesh the reader refuses, else a clip left out of its folder
-    std::string reason;   // a part of the reader's message
+    bool mesh;            // a mesh file, else a clip
+    bool loads;           // an odd but legal file, read as the tidy file `reason` names
+    std::string reason;   // a part of the reader's message, or the tidy file
     int line;
 };
 

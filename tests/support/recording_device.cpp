@@ -31,6 +31,7 @@ void RecordDraw(IDirect3DDevice8* self, int type, uint32_t count, const void* da
         std::memcpy(call.floats.data(), data, bytes);
     }
     owner->calls.push_back(std::move(call));
+    if (owner->onDraw) owner->onDraw();
 }
 
 void RecordShader(IDirect3DDevice8* self, uint32_t handle) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct IDirect3DDevice8;
@@ -32,6 +33,8 @@ public:
     // When false, vertex data is counted but not copied (for large benchmarks).
     bool copyVertices = true;
     uint64_t bytesReceived = 0;
+    // Runs after each draw is recorded: a device that calls back into the library.
+    std::function<void()> onDraw;
 
     struct Object {
         const void* methods;

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace brmath {
+
+// Where a reader tells what it passed over or left out of a model it read: clips that
+// were refused, records past the counts the file declares, tracks that name no joint.
+// Loading behaves the same with or without one; tools use it to say what they omit.
+struct LoadReport {
+    // One call per notice: the file it concerns, the 1-based line (0: the whole file)
+    // and a sentence.
+    void (*notice)(void* context, const char* path, int line, const char* message) = nullptr;
+    void* context = nullptr;
+};
+
+// A reader's notices about one file; nothing is formatted without a report.
+class FileNotes {
+public:
+    FileNotes(const LoadReport* report, const char* path) : report_(report), path_(path) {}
+    bool Wanted() const { return report_ != nullptr && report_->notice != nullptr; }
+    void Note(int line, const char* format, ...) const
+#if defined(__GNUC__)
+        __attribute__((format(printf, 3, 4)))
+#endif
+        ;
+
+private:
+    const LoadReport* report_;
+    const char* path_;
+};
+
+}  // namespace brmath
