@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing BRMath needs on a Debian machine, when missing:
 # the native toolchain, GoogleTest and Google Benchmark, MinGW-w64 for the Windows
-# DLL, Wine (32-bit) with Xvfb and Mesa for running it, and the command-line tool's
-# libraries; also 64-bit MinGW-w64, Wine and Mesa, multilib GCC and qemu-i386, which
+# DLL, Wine (32-bit) with Xvfb and Mesa for running it, the command-line tool's
+# libraries and the locales (a decimal comma among them) that the tests switch to; also 64-bit MinGW-w64, Wine and Mesa, multilib GCC and qemu-i386, which
 # stand in for the 32-bit Windows tests on kernels that run no 32-bit programs.
 # Needs root for apt-get; does nothing when all is there.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-  libpng-dev libcli11-dev nlohmann-json3-dev
+  libpng-dev libcli11-dev nlohmann-json3-dev locales-all
   g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
 )
 native=$(dpkg --print-architecture)

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "md5/formatted_input.h"
@@ -129,6 +130,10 @@ TEST(ScanFloatTest, IgnoresTheHostLocale) {
     EXPECT_TRUE(Float("0.5", &f));
     EXPECT_EQ(f, 0.5f);
     std::setlocale(LC_NUMERIC, saved.c_str());
+#if !defined(_WIN32)
+    // The test command installs one; only a machine set up by hand may lack it.
+    if (!changed && std::getenv("CI") != nullptr) FAIL() << "no decimal-comma locale (de_DE.UTF-8, fr_FR.UTF-8) installed";
+#endif
     if (!changed) GTEST_SKIP() << "no decimal-comma locale installed";
 }
 
