@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -232,10 +233,87 @@ TEST(SampleTest, NormalsPointOutwards) {
 TEST(Md5ToolTest, CheckNamesTheReasonForEveryCorpusFile) {
     for (const brmath_test::CorpusEntry& entry : brmath_test::MalformedCorpus()) {
         if (entry.loads) continue;
-        const Result result = Tool({"check", entry.file});
+        const Result result = Tool({"check", entry.file, "--mesh", brmath_test::TestDataPath("rig/rig.md5mesh")});
         EXPECT_EQ(result.status, md5tool::kBadInput) << entry.file;
         const std::string expected = entry.file + ":" + std::to_string(entry.line) + ": error: ";
         EXPECT_NE(result.out.find(expected), std::string::npos) << result.out;
         EXPECT_NE(result.out.find(entry.reason), std::string::npos) << result.out;
     }
+}
+
+TEST(Md5ToolTest, InfoAndCheckSayWhatTheLibraryLeftOut) {
+    brmath_test::TempFolder temp;
+    // A truncated clip, a track naming no joint, and a mesh block past numMeshes.
+    temp.Write("a.md5anim", brmath_test::kWorkedClip.substr(0, brmath_test::kWorkedClip.find("frame 1")));
+    temp.Write("b.md5anim", brmath_test::ReplaceOnce(brmath_test::kWorkedClip, "\"hip\"", "\"knee\""));
+    const std::string mesh = temp.Write(
+        "rig.md5mesh", brmath_test::kRigMesh + "mesh {\n shader \"extra\"\n numverts 0 numtris 0 numweights 0\n}\n");
+    const Result info = Tool({"info", mesh});
+    EXPECT_EQ(info.status, md5tool::kSuccess);
+    EXPECT_NE(info.out.find(temp.File("a.md5anim") + ":25: warning: clip left out: expected \"{\" opening a frame"),
+              std::string::npos) << info.out;
+    EXPECT_NE(info.out.find(temp.File("b.md5anim") + ":11: warning: track \"knee\" names no joint"), std::string::npos);
+    EXPECT_NE(info.out.find(mesh + ":30: warning: a \"mesh\" block past numMeshes 1, not read"), std::string::npos);
+    EXPECT_NE(info.out.find("0 b: 2 frames"), std::string::npos);  // the surviving clip is clip 0
+    EXPECT_EQ(Tool({"info", "--strict", mesh}).status, md5tool::kBadInput);
+    EXPECT_EQ(Tool({"check", "--strict", mesh}).status, md5tool::kBadInput);
+
+    // A clip beside two meshes is read against the one its name begins with, or
+    // the one named, and never against a guess.
+    temp.Write("other.md5mesh", brmath_test::kRigMesh);
+    const std::string clip = temp.Write("rig_walk.md5anim", brmath_test::kWorkedClip);
+    const Result chosen = Tool({"check", clip});
+    EXPECT_EQ(chosen.status, md5tool::kSuccess) << chosen.err;
+    EXPECT_NE(chosen.out.find("every track names a joint of " + mesh), std::string::npos) << chosen.out;
+    const std::string walk = temp.Write("walk.md5anim", brmath_test::kWorkedClip);
+    EXPECT_EQ(Tool({"check", walk}).status, md5tool::kBadUsage);
+    const Result named = Tool({"check", walk, "--mesh", mesh});
+    EXPECT_EQ(named.status, md5tool::kSuccess) << named.err;
+}
+
+TEST(Md5ToolTest, RenderWritesWholeFilesOrNothing) {
+    brmath_test::TempFolder temp;
+    const Result full = Tool({"render", kSampleMesh, "--size", "32x32", "-o", "/dev/full"});
+    EXPECT_EQ(full.status, md5tool::kBadInput);
+    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
+    const Result piped = Tool({"render", kSampleMesh, "--size", "32x32", "-o", "-"});
+    EXPECT_EQ(piped.status, md5tool::kSuccess);
+    EXPECT_EQ(piped.out.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
+
+    for (const std::vector<std::string>& absurd :
+         {std::vector<std::string>{"--yaw", "nan"}, {"--pitch", "inf"}, {"--yaw", "1e300"}, {"--size", "8192x8192"}}) {
+        std::vector<std::string> args = {"render", kSampleMesh, "-o", temp.File("x.png")};
+        args.insert(args.end(), absurd.begin(), absurd.end());
+        EXPECT_EQ(Tool(args).status, md5tool::kBadUsage) << absurd[0];
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
+}
+
+TEST(Md5ToolTest, RenderWritesSequencesAndAnimatedPngs) {
+    brmath_test::TempFolder temp;
+    const Result sequence = Tool({"render", kSampleMesh, "--clip", "1", "--frames", "0:6:3", "--size", "32x32",
+                                  "--progress", "-o", temp.File("walk-%03d.png")});
+    ASSERT_EQ(sequence.status, md5tool::kSuccess) << sequence.err;
+    EXPECT_NE(sequence.err.find("frame 2 of 2"), std::string::npos);
+    int width = 0, height = 0;
+    EXPECT_FALSE(ReadPng(temp.File("walk-003.png"), &width, &height).empty());
+
+    const std::string animated = temp.File("walk.png");
+    ASSERT_EQ(Tool({"render", kSampleMesh, "--clip", "1", "--frames", "0:32:2", "--size", "32x32", "--apng", "-o",
+                    animated}).status,
+              md5tool::kSuccess);
+    const std::string bytes = brmath_test::ReadFileBytes(animated);
+    // 16 frames, each shown for 2/24 s: the frame controls hold delay 2 over 24.
+    EXPECT_EQ(bytes.find(std::string("acTL\0\0\0\x10", 8)) != std::string::npos, true);
+    EXPECT_NE(bytes.find(std::string("\0\x02\0\x18", 4)), std::string::npos);
+    EXPECT_FALSE(ReadPng(animated, &width, &height).empty());  // a still viewer shows frame 0
+}
+
+TEST(SoftwareDeviceTest, AnyTextureCoordinateDraws) {
+    // Huge and non-finite texture coordinates pick a checker square without overflow.
+    brmath_test::TempFolder temp;
+    std::string mesh = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "vert 1 ( 1 0 )", "vert 1 ( 1e30 -3e38 )");
+    mesh = brmath_test::ReplaceOnce(mesh, "vert 2 ( 0 1 )", "vert 2 ( nan inf )");
+    EXPECT_EQ(Tool({"render", temp.Write("odd.md5mesh", mesh), "--size", "32x32", "-o", temp.File("odd.png")}).status,
+              md5tool::kSuccess);
 }

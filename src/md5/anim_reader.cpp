@@ -74,7 +74,7 @@ bool ReadTrackEntry(TextFile& file, const Actor& actor, const JointsByName& join
     // skeleton means no parent.
     track.joint = joints.Find(scratch);
     if (track.joint == nullptr) {
-        notes.Note(file.LineAt(file.Position()), "track \"%s\" names no joint of the skeleton and drives nothing",
+        notes.Note(Notice::kTrackWithoutJoint, file.LineAt(file.Position()), "track \"%s\" names no joint of the skeleton and drives nothing",
                    scratch);
     }
     track.parent = (parentIndex >= 0 && parentIndex < actor.jointCount) ? &actor.joints[parentIndex] : nullptr;
@@ -139,7 +139,7 @@ bool ReadClip(TextFile& file, Actor& actor, Animation& clip, const FileNotes& no
     }
     if (ok && notes.Wanted() && NextIsSymbol(file, '"')) {
         SkipSpace(file);
-        notes.Note(file.LineAt(file.Position()), "more hierarchy entries than numJoints %d: the rest are not read",
+        notes.Note(Notice::kPastDeclaredCount, file.LineAt(file.Position()), "more hierarchy entries than numJoints %d: the rest are not read",
                    clip.trackCount);
     }
     FreeBytes(scratch);

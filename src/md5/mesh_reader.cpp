@@ -91,7 +91,7 @@ bool ReadVertex(TextFile& file, MeshVertex& vertex, ReadFailure* failure) {
 void NotePastCount(TextFile& file, const char* word, const char* count, int32_t declared, const FileNotes& notes) {
     if (notes.Wanted() && NextIsWord(file, word)) {
         SkipSpace(file);
-        notes.Note(file.LineAt(file.Position()), "more \"%s\" records than %s %d: the rest are not read", word, count,
+        notes.Note(Notice::kPastDeclaredCount, file.LineAt(file.Position()), "more \"%s\" records than %s %d: the rest are not read", word, count,
                    declared);
     }
 }
@@ -254,7 +254,7 @@ bool ReadModel(TextFile& file, Actor& model, const FileNotes& notes, ReadFailure
         // A quoted name before the list's "}" is one more joint record.
         if (ok && notes.Wanted() && NextIsSymbol(file, '"')) {
             SkipSpace(file);
-            notes.Note(file.LineAt(file.Position()), "more joint records than numJoints %d: the rest are not read",
+            notes.Note(Notice::kPastDeclaredCount, file.LineAt(file.Position()), "more joint records than numJoints %d: the rest are not read",
                        model.jointCount);
         }
     }
@@ -323,12 +323,12 @@ bool Actor::LoadMesh(const char* path, ReadFailure* failure, const LoadReport* r
             const int length = std::snprintf(animationPath, sizeof(animationPath), "%s\\%s", folder, found.cFileName);
             // A name that does not fit would open another file: pass over it.
             if (length <= 0 || length >= static_cast<int>(sizeof(animationPath))) {
-                notes.Note(0, "clip %s left out: its path is too long", found.cFileName);
+                notes.Note(Notice::kClipLeftOut, 0, "clip %s left out: its path is too long", found.cFileName);
                 continue;
             }
             ReadFailure clipFailure;
             if (!LoadAnimation(animationPath, &clipFailure, report) && notes.Wanted()) {
-                FileNotes(report, animationPath).Note(clipFailure.line, "clip left out: %s", clipFailure.message);
+                FileNotes(report, animationPath).Note(Notice::kClipLeftOut, clipFailure.line, "clip left out: %s", clipFailure.message);
             }
         } while (FindNextFileA(search, &found));
         FindClose(search);

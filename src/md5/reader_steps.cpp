@@ -104,7 +104,7 @@ void NoteBlocksPastCount(TextFile& file, const char* word, bool numbered, const 
         SkipWord(file);
         if (numbered) SkipWord(file);
         if (NextIsSymbol(file, '{')) {
-            notes.Note(line, "a \"%s\" block past %s %d, not read", word, count, declared);
+            notes.Note(Notice::kPastDeclaredCount, line, "a \"%s\" block past %s %d, not read", word, count, declared);
         }
     }
     file.MoveTo(saved);

@@ -5,7 +5,7 @@
 #include "actor/actor.h"
 #include "actor/allocation.h"
 #include "commands.h"
-#include "md5/read_failure.h"
+#include "model_loading.h"
 
 namespace md5tool {
 
@@ -16,18 +16,18 @@ std::string Lower(std::string text) {
     return text;
 }
 
-void ReportFailure(const std::string& file, const brmath::ReadFailure& failure, std::ostream& out) {
-    out << file;
-    if (failure.line > 0) out << ":" << failure.line;
-    out << ": error: " << failure.message << "\n";
+// Prints what a read left out; true when there was anything.
+bool PrintWarnings(const LoadOutcome& outcome, std::ostream& out) {
+    for (const std::string& warning : outcome.warnings) out << warning << "\n";
+    return !outcome.warnings.empty();
 }
 
-bool CheckMesh(const std::string& file, std::ostream& out) {
+int CheckMesh(const std::string& file, bool strict, std::ostream& out) {
     brmath::Actor actor;
-    brmath::ReadFailure failure;
-    if (!actor.LoadMesh(file.c_str(), &failure)) {
-        ReportFailure(file, failure, out);
-        return false;
+    const LoadOutcome outcome = LoadMeshReporting(actor, file);
+    if (!outcome.loaded) {
+        out << outcome.where << ": error: " << outcome.reason << "\n";
+        return kBadInput;
     }
     long vertices = 0, triangles = 0, weights = 0;
     for (int m = 0; m < actor.meshCount; ++m) {
@@ -35,71 +35,101 @@ bool CheckMesh(const std::string& file, std::ostream& out) {
         triangles += actor.meshes[m].triangleCount;
         weights += actor.meshes[m].weightCount;
     }
+    const bool warned = PrintWarnings(outcome, out);
     out << file << ": OK: " << actor.jointCount << " joints, " << actor.meshCount << " meshes, " << vertices
-        << " vertices, " << triangles << " triangles, " << weights << " weights\n";
-    return true;
+        << " vertices, " << triangles << " triangles, " << weights << " weights, " << actor.animationCount
+        << " clips\n";
+    return warned && strict ? kBadInput : kSuccess;
 }
 
-// The skeleton an animation file is read against: the first mesh file of its folder
-// (by name) that loads, or else a one-joint stand-in, against which the file is still
-// read completely but no track finds its joint.
-std::string LoadSkeleton(const std::string& file, brmath::Actor& actor) {
+// The mesh a clip is read against: the one given, else the only mesh of the clip's
+// folder, else the one whose name the clip's name begins with (the longest such).
+// Empty when the folder has none; `problem` is set when it cannot choose.
+std::string ChooseMesh(const std::string& clip, const std::string& given, std::string* problem) {
     namespace fs = std::filesystem;
-    std::vector<std::string> meshes;
+    if (!given.empty()) return given;
+    const fs::path folder = fs::path(clip).parent_path().empty() ? fs::path(".") : fs::path(clip).parent_path();
+    std::vector<fs::path> meshes;
     std::error_code error;
-    const fs::path folder = fs::path(file).parent_path().empty() ? fs::path(".") : fs::path(file).parent_path();
     for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (Lower(entry.path().extension().string()) == ".md5mesh") meshes.push_back(entry.path().string());
+        if (Lower(entry.path().extension().string()) == ".md5mesh") meshes.push_back(entry.path());
     }
     std::sort(meshes.begin(), meshes.end());
-    for (const std::string& mesh : meshes) {
-        if (actor.LoadMesh(mesh.c_str())) return fs::path(mesh).filename().string();
+    if (meshes.size() <= 1) return meshes.empty() ? "" : meshes[0].string();
+    const std::string clipName = Lower(fs::path(clip).stem().string());
+    const fs::path* best = nullptr;
+    for (const fs::path& mesh : meshes) {
+        const std::string name = Lower(mesh.stem().string());
+        if (clipName.compare(0, name.size(), name) == 0 && (best == nullptr || name.size() > best->stem().string().size())) {
+            best = &mesh;
+        }
     }
-    actor.jointCount = 1;
-    actor.joints = brmath::AllocateArray<brmath::Joint>(1);
-    actor.joints[0] = brmath::Joint{};
+    if (best != nullptr) return best->string();
+    *problem = "its folder holds " + std::to_string(meshes.size()) +
+               " meshes and none is named like the clip: name one with --mesh";
     return "";
 }
 
-bool CheckAnimation(const std::string& file, std::ostream& out) {
-    brmath::Actor actor;
-    const std::string skeleton = LoadSkeleton(file, actor);
-    brmath::ReadFailure failure;
-    if (!actor.LoadAnimation(file.c_str(), &failure)) {
-        ReportFailure(file, failure, out);
-        return false;
+int CheckAnimation(const std::string& file, const std::string& givenMesh, bool strict, std::ostream& out,
+                   std::ostream& err) {
+    std::string problem;
+    const std::string mesh = ChooseMesh(file, givenMesh, &problem);
+    if (!problem.empty()) {
+        err << "md5tool: " << file << ": " << problem << "\n";
+        return kBadUsage;
     }
+    brmath::Actor actor;
+    bool skeleton = !mesh.empty();
+    if (skeleton && !LoadMeshReporting(actor, mesh).loaded) {
+        out << file << ": warning: " << mesh << " does not load (check it): no joint names to match against\n";
+        skeleton = false;
+    }
+    if (!skeleton) {
+        // No skeleton to match names against: a nameless joint, which no track names;
+        // the clip is still read completely.
+        actor.joints = brmath::AllocateArray<brmath::Joint>(1);
+        if (actor.joints == nullptr) throw std::bad_alloc();
+        actor.joints[0] = brmath::Joint{};
+        actor.jointCount = 1;
+    }
+    const LoadOutcome outcome = LoadClipReporting(actor, file, skeleton);
+    if (!outcome.loaded) {
+        out << outcome.where << ": error: " << outcome.reason << "\n";
+        return kBadInput;
+    }
+    const bool warned = PrintWarnings(outcome, out) || (!skeleton && !mesh.empty());
     const brmath::Animation& clip = actor.animations[actor.animationCount - 1];
     int unmatched = 0;
     for (int t = 0; t < clip.trackCount; ++t) unmatched += clip.tracks[t].joint == nullptr ? 1 : 0;
     out << file << ": OK: " << clip.frameCount << " frames at " << clip.frameRate << " fps, " << clip.trackCount
         << " tracks";
-    if (skeleton.empty()) {
-        out << " (no mesh beside it to match joint names against)\n";
+    if (!skeleton) {
+        out << (mesh.empty() ? " (no mesh beside it to match joint names against)\n" : "\n");
     } else if (unmatched == 0) {
-        out << ", every track names a joint of " << skeleton << "\n";
+        out << ", every track names a joint of " << mesh << "\n";
     } else {
-        out << ", " << unmatched << " of them name no joint of " << skeleton << " and drive nothing\n";
+        out << ", " << unmatched << " of them name no joint of " << mesh << " and drive nothing\n";
     }
-    return true;
+    return warned && strict ? kBadInput : kSuccess;
 }
 
 }  // namespace
 
-int Check(const std::vector<std::string>& files, std::ostream& out, std::ostream& err) {
-    bool allGood = true;
-    for (const std::string& file : files) {
+int Check(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+    int status = kSuccess;
+    for (const std::string& file : options.files) {
         const std::string extension = Lower(std::filesystem::path(file).extension().string());
+        int result = kBadInput;
         if (extension == ".md5mesh") {
-            allGood = CheckMesh(file, out) && allGood;
+            result = CheckMesh(file, options.strict, out);
         } else if (extension == ".md5anim") {
-            allGood = CheckAnimation(file, out) && allGood;
+            result = CheckAnimation(file, options.mesh, options.strict, out, err);
         } else {
             err << "md5tool: " << file << ": not an .md5mesh or .md5anim file\n";
-            allGood = false;
         }
+        status = std::max(status, result);
     }
-    return allGood ? kSuccess : kBadInput;
+    return status;
 }
 
 }  // namespace md5tool

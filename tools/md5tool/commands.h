@@ -16,8 +16,18 @@ constexpr int kBadUsage = 2;
 // given streams, so that tests can run commands in process.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-int Info(const std::string& mesh, std::ostream& out, std::ostream& err);
-int Check(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+struct InfoOptions {
+    std::string mesh;
+    bool strict = false;  // what was left out makes the exit status 1
+};
+int Info(const InfoOptions& options, std::ostream& out, std::ostream& err);
+
+struct CheckOptions {
+    std::vector<std::string> files;
+    std::string mesh;  // the skeleton clips are read against; default: the one beside them
+    bool strict = false;
+};
+int Check(const CheckOptions& options, std::ostream& out, std::ostream& err);
 
 struct PoseOptions {
     std::string mesh;
@@ -38,11 +48,13 @@ struct RenderOptions {
     float yaw = 25.0f;
     float pitch = 12.0f;
     int supersample = 3;
-    std::string output;
+    int columns = 0;                       // of a contact sheet; 0: chosen from the frame count
+    long long maxPixels = 50'000'000;      // the largest picture drawn or written
+    bool progress = false;                 // frames done, on the error stream
+    bool progressInPlace = false;          // rewriting one line (a terminal), else a line each
+    bool apng = false;                     // one animated PNG instead of a contact sheet
+    std::string output;                    // "-": standard output; a %d field: one file per frame
 };
 int Render(const RenderOptions& options, std::ostream& out, std::ostream& err);
-
-// Why the library would not load a mesh file, as "FILE:LINE: MESSAGE".
-std::string DescribeLoadFailure(const std::string& mesh);
 
 }  // namespace md5tool

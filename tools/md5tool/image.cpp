@@ -3,8 +3,7 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <string>
 
 namespace md5tool {
 
@@ -40,30 +39,35 @@ void Image::Paste(const Image& source, int left, int top) {
     }
 }
 
-bool Image::WritePng(const std::string& path, std::string* error) const {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        *error = "cannot write " + path;
-        return false;
-    }
+namespace {
+
+void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+void NoFlush(png_structp) {}
+
+}  // namespace
+
+bool Image::EncodePng(std::string* bytes) const {
+    bytes->clear();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (png == nullptr || info == nullptr) {
         png_destroy_write_struct(&png, &info);
-        *error = "out of memory";
         return false;
     }
     std::vector<png_byte> row(static_cast<size_t>(width_) * 3);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        *error = "cannot write " + path;
         return false;
     }
-    png_init_io(png, file.get());
+    png_set_write_fn(png, bytes, &AppendBytes, &NoFlush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width_), static_cast<png_uint_32>(height_), 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    const auto byte = [](float v) { return static_cast<png_byte>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+    // Not-a-number shows as black rather than converting out of range.
+    const auto byte = [](float v) { return static_cast<png_byte>((v >= 0.0f ? std::min(v, 1.0f) : 0.0f) * 255.0f + 0.5f); };
     for (int y = 0; y < height_; ++y) {
         for (int x = 0; x < width_; ++x) {
             const Color& c = At(x, y);

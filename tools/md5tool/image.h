@@ -21,8 +21,8 @@ public:
     // Averages factor x factor blocks (supersampling to the final size).
     Image Downsample(int factor) const;
     void Paste(const Image& source, int left, int top);
-    // Writes an 8-bit RGB PNG; false (with a message) when it cannot.
-    bool WritePng(const std::string& path, std::string* error) const;
+    // The image as an 8-bit RGB PNG; false when memory runs out.
+    bool EncodePng(std::string* bytes) const;
 
 private:
     int width_, height_;

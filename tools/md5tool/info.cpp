@@ -4,7 +4,7 @@
 
 #include "actor/actor.h"
 #include "commands.h"
-#include "md5/read_failure.h"
+#include "model_loading.h"
 
 namespace md5tool {
 
@@ -23,25 +23,15 @@ std::string Point(float x, float y, float z) {
 
 }  // namespace
 
-std::string DescribeLoadFailure(const std::string& mesh) {
+int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
+    const std::string& mesh = options.mesh;
     brmath::Actor actor;
-    brmath::ReadFailure failure;
-    if (actor.LoadMesh(mesh.c_str(), &failure)) return mesh + ": loads";
-    std::ostringstream text;
-    text << mesh;
-    if (failure.line > 0) text << ":" << failure.line;
-    text << ": " << failure.message;
-    return text.str();
-}
-
-int Info(const std::string& mesh, std::ostream& out, std::ostream& err) {
-    brmath::Actor actor;
-    brmath::ReadFailure failure;
-    if (!actor.LoadMesh(mesh.c_str(), &failure)) {
-        err << "md5tool: " << mesh << (failure.line > 0 ? ":" + std::to_string(failure.line) : "") << ": "
-            << failure.message << "\n";
+    const LoadOutcome outcome = LoadMeshReporting(actor, mesh);
+    if (!outcome.loaded) {
+        err << "md5tool: " << outcome.Failure() << "\n";
         return kBadInput;
     }
+    for (const std::string& warning : outcome.warnings) out << warning << "\n";
     out << mesh << ": " << actor.jointCount << " joints, " << actor.meshCount << " meshes, " << actor.animationCount
         << " clips\n";
 
@@ -67,7 +57,12 @@ int Info(const std::string& mesh, std::ostream& out, std::ostream& err) {
     }
 
     out << "clips:\n";
-    if (actor.animationCount == 0) out << "  none (no .md5anim file beside the mesh)\n";
+    if (actor.animationCount == 0 && outcome.clipsLeftOut == 0) out << "  none (no .md5anim file beside the mesh)\n";
+    if (actor.animationCount == 0 && outcome.clipsLeftOut > 0) out << "  none (every .md5anim file beside the mesh was left out)\n";
+    if (actor.animationCount > 0 && outcome.clipsLeftOut > 0) {
+        out << "  (" << outcome.clipsLeftOut << " more .md5anim file" << (outcome.clipsLeftOut == 1 ? "" : "s")
+            << " beside the mesh left out: see the warnings)\n";
+    }
     for (int a = 0; a < actor.animationCount; ++a) {
         const brmath::Animation& clip = actor.animations[a];
         out << "  " << a << " " << clip.name << ": " << clip.frameCount << " frames at " << clip.frameRate << " fps, "
@@ -78,7 +73,7 @@ int Info(const std::string& mesh, std::ostream& out, std::ostream& err) {
     } else {
         out << "bind pose bounds: none (no vertices)\n";
     }
-    return kSuccess;
+    return options.strict && !outcome.warnings.empty() ? kBadInput : kSuccess;
 }
 
 }  // namespace md5tool

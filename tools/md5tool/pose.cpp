@@ -5,7 +5,7 @@
 
 #include "actor/actor.h"
 #include "commands.h"
-#include "md5/read_failure.h"
+#include "model_loading.h"
 #include "software_device.h"
 
 namespace md5tool {
@@ -112,9 +112,10 @@ void PrintText(brmath::Actor& actor, const char* label, std::ostream& out) {
 
 int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
     brmath::Actor actor;
-    brmath::ReadFailure failure;
-    if (!actor.LoadMesh(options.mesh.c_str(), &failure)) {
-        err << "md5tool: " << DescribeLoadFailure(options.mesh) << "\n";
+    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
+    for (const std::string& warning : loaded.warnings) err << warning << "\n";
+    if (!loaded.loaded) {
+        err << "md5tool: " << loaded.Failure() << "\n";
         return kBadInput;
     }
     if (!options.frames.empty() || options.clipGiven) {

@@ -1,19 +1,24 @@
-// Drawing a model the way a host does: through the seven exports, with the software
-// device standing in for Direct3D.
+// Drawing a model with the calls the exports make (load, choose a clip, pose, draw),
+// with the software device standing in for Direct3D: one picture, a contact sheet, a
+// numbered sequence of pictures or an animated PNG.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "brmath/brmath.h"
+#include "animated_png.h"
 #include "commands.h"
 #include "image.h"
+#include "model_loading.h"
+#include "output_file.h"
 #include "software_device.h"
 
 namespace md5tool {
 
 namespace {
+
+constexpr int kMaxFrames = 100000;
 
 bool ParseSize(const std::string& text, int* width, int* height) {
     char extra = 0;
@@ -27,16 +32,59 @@ bool ParseFrames(const std::string& text, std::vector<int>* frames) {
     char extra = 0;
     const int read = std::sscanf(text.c_str(), "%d:%d:%d%c", &first, &end, &step, &extra);
     if (read != 2 && read != 3) return false;
-    if (step <= 0 || end <= first || (static_cast<long long>(end) - first) / step > 1024) return false;
+    if (step <= 0 || end <= first || (static_cast<long long>(end) - first - 1) / step >= kMaxFrames) return false;
     for (long long f = first; f < end; f += step) frames->push_back(static_cast<int>(f));
     return true;
 }
 
-// One actor slot for the whole process: the table hands out only 32.
-int Slot() {
-    static const int slot = MD5_AddActor();
-    return slot;
+// An output name with one printf-style integer field ("walk-%04d.png") names a
+// sequence of pictures; "%%" stands for "%". Returns whether it has a field; sets
+// `valid` false for any other use of "%".
+bool HasFrameField(const std::string& name, bool* valid) {
+    int fields = 0;
+    *valid = true;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != '%') continue;
+        if (i + 1 < name.size() && name[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        if (j < name.size() && name[j] == '0') ++j;
+        while (j < name.size() && j - i <= 3 && name[j] >= '0' && name[j] <= '9') ++j;
+        if (j >= name.size() || name[j] != 'd') *valid = false;
+        ++fields;
+        i = j;
+    }
+    if (fields > 1) *valid = false;
+    return fields == 1;
 }
+
+std::string FrameFileName(const std::string& pattern, int frame) {
+    std::vector<char> name(pattern.size() + 32);
+    std::snprintf(name.data(), name.size(), pattern.c_str(), frame);
+    return name.data();
+}
+
+// Everything a picture needs: the actor posed at each frame in turn, drawn by the
+// software device.
+class FrameSource {
+public:
+    FrameSource(brmath::Actor& actor, bool posing) : actor_(actor), posing_(posing) {}
+    std::vector<StreamTriangle> Draw(int frame) {
+        if (posing_) actor_.ProceedAnimation(frame);
+        SoftwareDevice device;
+        actor_.Render(device.Device());
+        unknownFormat_ = unknownFormat_ || device.sawUnknownFormat;
+        return std::move(device.triangles);
+    }
+    bool SawUnknownFormat() const { return unknownFormat_; }
+
+private:
+    brmath::Actor& actor_;
+    bool posing_;
+    bool unknownFormat_ = false;
+};
 
 }  // namespace
 
@@ -47,66 +95,123 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
             << "\"\n";
         return kBadUsage;
     }
+    if (!std::isfinite(options.yaw) || std::fabs(options.yaw) > 360.0f) {
+        err << "md5tool: --yaw wants degrees from -360 to 360\n";
+        return kBadUsage;
+    }
+    if (!std::isfinite(options.pitch) || std::fabs(options.pitch) > 89.0f) {
+        err << "md5tool: --pitch wants degrees from -89 to 89\n";
+        return kBadUsage;
+    }
     std::vector<int> frames;
     if (options.frames.empty()) {
         frames.push_back(options.frame);
     } else if (!ParseFrames(options.frames, &frames)) {
-        err << "md5tool: --frames wants A:B or A:B:STEP with A < B and STEP > 0 (at most 1024 frames), not \""
-            << options.frames << "\"\n";
+        err << "md5tool: --frames wants A:B or A:B:STEP with A < B and STEP > 0 (at most " << kMaxFrames
+            << " frames), not \"" << options.frames << "\"\n";
+        return kBadUsage;
+    }
+    bool validName = true;
+    const bool sequence = HasFrameField(options.output, &validName);
+    if (!validName) {
+        err << "md5tool: an output name may hold one frame-number field such as %d or %04d (and %% for %), not \""
+            << options.output << "\"\n";
+        return kBadUsage;
+    }
+    if (sequence && options.apng) {
+        err << "md5tool: --apng writes one file: give a name without a %d field\n";
+        return kBadUsage;
+    }
+    const bool sheet = !sequence && !options.apng;
+
+    // The memory a picture takes is known before anything is drawn.
+    const int count = static_cast<int>(frames.size());
+    const int scale = options.supersample;
+    int columns = options.columns > 0 ? std::min(options.columns, count)
+                  : count <= 4        ? count
+                  : count <= 16       ? 4
+                                      : static_cast<int>(std::ceil(std::sqrt(count)));
+    if (!sheet) columns = 1;
+    const int rows = sheet ? (count + columns - 1) / columns : 1;
+    const int gap = sheet && count > 1 ? 4 : 0;
+    const long long sheetWidth = static_cast<long long>(columns) * width + (columns - 1) * gap;
+    const long long sheetHeight = static_cast<long long>(rows) * height + (rows - 1) * gap;
+    const long long drawnPixels = static_cast<long long>(width) * scale * height * scale;
+    const long long pixels = std::max(drawnPixels, sheetWidth * sheetHeight);
+    if (pixels > options.maxPixels) {
+        err << "md5tool: the picture needs " << pixels << " pixels (" << sheetWidth << "x" << sheetHeight
+            << ", each frame drawn at " << width * scale << "x" << height * scale << "), more than --max-pixels "
+            << options.maxPixels << "; use a smaller --size, --supersample or --frames, a numbered sequence (-o "
+               "name-%04d.png) or --apng, or raise --max-pixels\n";
         return kBadUsage;
     }
 
-    const int slot = Slot();
-    if (slot < 0 || MD5_LoadActor(slot, options.mesh.c_str()) != 1) {
-        err << "md5tool: cannot load " << DescribeLoadFailure(options.mesh) << "\n";
+    brmath::Actor actor;
+    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
+    for (const std::string& warning : loaded.warnings) err << warning << "\n";
+    if (!loaded.loaded) {
+        err << "md5tool: cannot load " << loaded.Failure() << "\n";
         return kBadInput;
     }
-    const bool posing = MD5_SetAnimation(slot, options.clip);
+    const bool posing = actor.SetAnimation(options.clip);
     if (!posing && options.clipGiven) {
-        err << "md5tool: " << options.mesh << " has no clip " << options.clip << "\n";
+        err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has " << actor.animationCount
+            << ")\n";
         return kBadInput;
     }
 
-    // Draw every frame first, so that one camera frames them all.
-    std::vector<std::vector<StreamTriangle>> drawn;
+    // One camera frames every frame: a first pass finds their bounds.
+    FrameSource source(actor, posing);
     Bounds bounds;
-    for (int frame : frames) {
-        if (posing) MD5_ProceedAnimation(slot, frame);
-        SoftwareDevice device;
-        MD5_RenderActor(slot, device.Device());
-        if (device.sawUnknownFormat) {
-            err << "md5tool: the library drew in a vertex format this device does not know\n";
+    for (int frame : frames) bounds.Add(source.Draw(frame));
+    if (source.SawUnknownFormat()) {
+        err << "md5tool: the library drew in a vertex format this device does not know\n";
+        return kBadInput;
+    }
+    const Camera camera = FrameCamera(bounds, options.yaw, options.pitch, width * scale, height * scale);
+
+    const int delayRate = posing && actor.animations[options.clip].frameRate > 0
+                              ? std::min(actor.animations[options.clip].frameRate, 65535)
+                              : 24;
+    const int step = frames.size() > 1 ? std::max(1, std::min(frames[1] - frames[0], 65535)) : 1;
+    AnimatedPng animation(static_cast<uint16_t>(step), static_cast<uint16_t>(delayRate));
+    Image sheetImage(sheet ? static_cast<int>(sheetWidth) : 1, sheet ? static_cast<int>(sheetHeight) : 1, {1, 1, 1});
+    double coverage = 0;
+    std::string error, png;
+    for (int i = 0; i < count; ++i) {
+        const int frame = frames[static_cast<size_t>(i)];
+        Image large(width * scale, height * scale);
+        coverage += Rasterize(source.Draw(frame), camera, large);
+        Image cell = large.Downsample(scale);
+        if (sheet && count > 1) DrawLabel(cell, std::to_string(frame), 8, 8, 2, {0.2f, 0.22f, 0.26f});
+        if (sheet) {
+            sheetImage.Paste(cell, (i % columns) * (width + gap), (i / columns) * (height + gap));
+        } else if (!cell.EncodePng(&png)) {
+            throw std::bad_alloc();
+        } else if (options.apng) {
+            animation.AddFrame(png);
+        } else if (!WriteOutput(FrameFileName(options.output, frame), png, out, &error)) {
+            err << "md5tool: " << error << "\n";
             return kBadInput;
         }
-        bounds.Add(device.triangles);
-        drawn.push_back(std::move(device.triangles));
+        if (options.progress) {
+            err << (options.progressInPlace ? "\r" : "") << "md5tool: frame " << i + 1 << " of " << count
+                << (!options.progressInPlace || i + 1 == count ? "\n" : "") << std::flush;
+        }
     }
-
-    const int scale = options.supersample;
-    const Camera camera = FrameCamera(bounds, options.yaw, options.pitch, width * scale, height * scale);
-    const int count = static_cast<int>(frames.size());
-    const int columns = count <= 4 ? count : count <= 16 ? 4 : static_cast<int>(std::ceil(std::sqrt(count)));
-    const int rows = (count + columns - 1) / columns;
-    const int gap = count > 1 ? 4 : 0;
-    Image sheet(columns * width + (columns - 1) * gap, rows * height + (rows - 1) * gap, {1, 1, 1});
-    double coverage = 0;
-    for (int i = 0; i < count; ++i) {
-        Image large(width * scale, height * scale);
-        coverage += Rasterize(drawn[static_cast<size_t>(i)], camera, large);
-        Image cell = large.Downsample(scale);
-        if (count > 1) DrawLabel(cell, std::to_string(frames[static_cast<size_t>(i)]), 8, 8, 2, {0.2f, 0.22f, 0.26f});
-        sheet.Paste(cell, (i % columns) * (width + gap), (i / columns) * (height + gap));
-    }
-    std::string error;
-    if (!sheet.WritePng(options.output, &error)) {
+    if (sheet && !sheetImage.EncodePng(&png)) throw std::bad_alloc();
+    if (options.apng) png = animation.Finish();
+    if (!sequence && !WriteOutput(options.output, png, out, &error)) {
         err << "md5tool: " << error << "\n";
         return kBadInput;
     }
-    char summary[200];
-    std::snprintf(summary, sizeof(summary), "%s: %dx%d, %d frame%s%s, the model covers %.1f%% of the pixels\n",
-                  options.output.c_str(), sheet.Width(), sheet.Height(), count, count == 1 ? "" : "s",
-                  posing ? "" : " (as loaded: no clip)", 100.0 * coverage / count);
-    out << summary;
+    char summary[240];
+    const char* shape = sheet ? "" : options.apng ? " as an animated PNG" : " as a numbered sequence";
+    std::snprintf(summary, sizeof(summary), "%s: %lldx%lld, %d frame%s%s%s, the model covers %.1f%% of the pixels\n",
+                  options.output.c_str(), sheet ? sheetWidth : width, sheet ? sheetHeight : height, count,
+                  count == 1 ? "" : "s", shape, posing ? "" : " (as loaded: no clip)", 100.0 * coverage / count);
+    // With the picture on standard output, the summary goes with the messages.
+    (options.output == "-" ? err : out) << summary;
     return kSuccess;
 }
 

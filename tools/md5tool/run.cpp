@@ -1,4 +1,9 @@
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <new>
 
 #include "commands.h"
 
@@ -8,29 +13,39 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     CLI::App app{"Inspect, validate, pose and render animated MD5 models with the BRMath library.", "md5tool"};
     app.require_subcommand(1, 1);
 
-    std::string infoMesh;
-    CLI::App* info = app.add_subcommand("info", "Show a model's joints as a tree, its meshes, its clips and its bounds.");
-    info->add_option("MESH", infoMesh, "the .md5mesh file (clips are the .md5anim files beside it)")->required();
+    InfoOptions infoOptions;
+    CLI::App* info = app.add_subcommand(
+        "info", "Show a model's joints as a tree, its meshes, its clips and its bounds, with a warning line for each "
+                "thing the library left out (a refused clip, records past a declared count, a track naming no joint).");
+    info->add_option("MESH", infoOptions.mesh, "the .md5mesh file (clips are the .md5anim files beside it)")->required();
+    info->add_flag("--strict", infoOptions.strict, "exit with 1 when anything was left out");
 
-    std::vector<std::string> checkFiles;
+    CheckOptions checkOptions;
     CLI::App* check = app.add_subcommand(
-        "check", "Validate .md5mesh and .md5anim files with the library's own reader; say why and where it rejects one.");
-    check->add_option("FILE", checkFiles, "the files to check (an .md5anim file is read against the mesh beside it)")
-        ->required();
+        "check", "Validate .md5mesh and .md5anim files with the library's own reader; say why and where it rejects one, "
+                 "and warn of what it leaves out.");
+    check->add_option("FILE", checkOptions.files, "the files to check")->required();
+    check->add_option("--mesh", checkOptions.mesh,
+                      "the .md5mesh file that .md5anim files are read against (default: the mesh in the clip's "
+                      "folder; of several, the one whose name the clip's name begins with)");
+    check->add_flag("--strict", checkOptions.strict, "exit with 1 when anything was left out");
 
     PoseOptions pose;
     CLI::App* poseCommand = app.add_subcommand(
-        "pose", "Pose a model and print its state: joint matrices, vertices with normals and tangent frames, and the "
-                "vertex stream a device receives.");
+        "pose", "Pose a model and print its state: as text, each joint's translation and each mesh's first vertex; "
+                "with --json, every joint matrix, every vertex with its normal and tangent frame, and the vertex "
+                "stream a device receives.");
     poseCommand->add_option("MESH", pose.mesh, "the .md5mesh file")->required();
     CLI::Option* poseClip = poseCommand->add_option("--clip", pose.clip, "the clip's index (default 0)");
     poseCommand->add_option("--frame", pose.frames, "a frame to pose at; repeat for several (default: as loaded)");
-    poseCommand->add_flag("--json", pose.json, "print JSON whose numbers read back as the exact floats");
+    poseCommand->add_flag("--json", pose.json,
+                          "print the whole state as JSON whose numbers read back as the exact floats (docs/pose-json.md)");
 
     RenderOptions render;
     CLI::App* renderCommand = app.add_subcommand(
-        "render", "Draw a posed model through the library's exports with a software device and write a PNG; with "
-                  "--frames, a labelled contact sheet.");
+        "render", "Draw a posed model with the library and a software device and write a PNG; with --frames, a "
+                  "labelled contact sheet, a numbered sequence of PNG files (-o name-%04d.png) or an animated PNG "
+                  "(--apng).");
     renderCommand->add_option("MESH", render.mesh, "the .md5mesh file")->required();
     CLI::Option* renderClip = renderCommand->add_option("--clip", render.clip, "the clip's index (default 0)");
     CLI::Option* frame = renderCommand->add_option("--frame", render.frame, "the frame to draw (default 0)");
@@ -41,7 +56,20 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     renderCommand->add_option("--pitch", render.pitch, "camera angle above the model in degrees (default 12)");
     renderCommand->add_option("--supersample", render.supersample, "samples per pixel along each axis (default 3)")
         ->check(CLI::Range(1, 8));
-    renderCommand->add_option("-o,--output", render.output, "the PNG file to write")->required();
+    renderCommand->add_option("--columns", render.columns, "columns of the contact sheet (default: from the frame count)")
+        ->check(CLI::Range(1, 1000));
+    renderCommand->add_option("--max-pixels", render.maxPixels,
+                              "refuse pictures larger than this, counting supersamples (default 50000000)")
+        ->check(CLI::Range(1LL, 1LL << 40));
+    bool progress = false;
+    renderCommand->add_flag("--progress", progress,
+                            "print the frames done on standard error (the default when it is a terminal)");
+    renderCommand->add_flag("--apng", render.apng,
+                            "write the frames as one animated PNG, each shown for its time in the clip");
+    renderCommand->add_option("-o,--output", render.output,
+                              "the PNG file to write; - for standard output; a name with a %d field (walk-%04d.png) "
+                              "writes one file per frame")
+        ->required();
 
     std::vector<const char*> argv;
     for (const std::string& arg : args) argv.push_back(arg.c_str());
@@ -51,14 +79,21 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return app.exit(e, out, err) == 0 ? kSuccess : kBadUsage;
     }
 
-    if (info->parsed()) return Info(infoMesh, out, err);
-    if (check->parsed()) return Check(checkFiles, out, err);
-    if (poseCommand->parsed()) {
-        pose.clipGiven = poseClip->count() > 0;
-        return Pose(pose, out, err);
+    try {
+        if (info->parsed()) return Info(infoOptions, out, err);
+        if (check->parsed()) return Check(checkOptions, out, err);
+        if (poseCommand->parsed()) {
+            pose.clipGiven = poseClip->count() > 0;
+            return Pose(pose, out, err);
+        }
+        render.clipGiven = renderClip->count() > 0;
+        render.progressInPlace = &err == &std::cerr && isatty(fileno(stderr)) != 0;
+        render.progress = progress || render.progressInPlace;
+        return Render(render, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "md5tool: out of memory\n";
+        return kBadInput;
     }
-    render.clipGiven = renderClip->count() > 0;
-    return Render(render, out, err);
 }
 
 }  // namespace md5tool

@@ -76,6 +76,19 @@ struct Projected {
     float x, y, inverseDepth;
 };
 
+// A pixel coordinate limited to lo..hi, for any float (also huge or not a number).
+int PixelIndex(float value, int lo, int hi) {
+    if (!(value > static_cast<float>(lo))) return lo;
+    return value < static_cast<float>(hi) ? static_cast<int>(value) : hi;
+}
+
+// Whether a texture coordinate falls in an odd square of the 8-per-unit checker;
+// works in double so that no coordinate, however large, overflows an integer.
+bool OddSquare(float coordinate) {
+    const double square = std::floor(static_cast<double>(coordinate) * 8.0);
+    return std::isfinite(square) && std::fmod(square, 2.0) != 0.0;
+}
+
 }  // namespace
 
 SoftwareDevice::SoftwareDevice() : object_{{&kMethods}, this} {}
@@ -147,10 +160,11 @@ double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& cam
         if (!visible) continue;
         const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[1].y - p[0].y) * (p[2].x - p[0].x);
         if (!(std::fabs(area) > 1e-12f)) continue;
-        const int left = std::max(0, static_cast<int>(std::floor(std::min({p[0].x, p[1].x, p[2].x}))));
-        const int right = std::min(width - 1, static_cast<int>(std::ceil(std::max({p[0].x, p[1].x, p[2].x}))));
-        const int top = std::max(0, static_cast<int>(std::floor(std::min({p[0].y, p[1].y, p[2].y}))));
-        const int bottom = std::min(height - 1, static_cast<int>(std::ceil(std::max({p[0].y, p[1].y, p[2].y}))));
+        // The box on the picture, one pixel outside it at the most (then empty).
+        const int left = std::max(0, PixelIndex(std::floor(std::min({p[0].x, p[1].x, p[2].x})), -1, width));
+        const int right = std::min(width - 1, PixelIndex(std::ceil(std::max({p[0].x, p[1].x, p[2].x})), -1, width));
+        const int top = std::max(0, PixelIndex(std::floor(std::min({p[0].y, p[1].y, p[2].y})), -1, height));
+        const int bottom = std::min(height - 1, PixelIndex(std::ceil(std::max({p[0].y, p[1].y, p[2].y})), -1, height));
         const Color base = kPalette[triangle.draw % (sizeof(kPalette) / sizeof(kPalette[0]))];
         for (int y = top; y <= bottom; ++y) {
             for (int x = left; x <= right; ++x) {
@@ -183,7 +197,7 @@ double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& cam
                 const float diffuse = std::max(0.0f, Dot(normal, key)) * 0.75f + std::max(0.0f, Dot(normal, fill)) * 0.25f;
                 const Vec3 half = Unit(key - camera.forward);
                 const float specular = std::pow(std::max(0.0f, Dot(normal, half)), 40.0f) * 0.35f;
-                const bool checker = ((static_cast<int>(std::floor(u * 8)) + static_cast<int>(std::floor(v * 8))) & 1) != 0;
+                const bool checker = OddSquare(u) != OddSquare(v);
                 const float tint = checker ? 0.78f : 1.0f;
                 const float light = 0.28f + 0.85f * diffuse;
                 image.At(x, y) = {std::min(1.0f, base.r * tint * light + specular),

@@ -1,0 +1,61 @@
+#include "model_loading.h"
+
+#include "md5/load_report.h"
+#include "md5/read_failure.h"
+
+namespace md5tool {
+
+namespace {
+
+struct Collector {
+    LoadOutcome* outcome;
+    bool tracksMatter;
+};
+
+void Collect(void* context, brmath::Notice kind, const char* path, int line, const char* message) {
+    Collector& collector = *static_cast<Collector*>(context);
+    if (kind == brmath::Notice::kTrackWithoutJoint && !collector.tracksMatter) return;
+    if (kind == brmath::Notice::kClipLeftOut) ++collector.outcome->clipsLeftOut;
+    // The library joins a clip to its folder with a backslash, which Windows shows as is.
+    std::string shown = path;
+#if !defined(_WIN32)
+    for (char& c : shown) c = c == '\\' ? '/' : c;
+#endif
+    collector.outcome->warnings.push_back(Located(shown, line) + ": warning: " + message);
+}
+
+template <typename Read>
+LoadOutcome ReadReporting(const std::string& file, bool tracksMatter, Read read) {
+    LoadOutcome outcome;
+    Collector collector{&outcome, tracksMatter};
+    brmath::LoadReport report;
+    report.notice = &Collect;
+    report.context = &collector;
+    brmath::ReadFailure failure;
+    outcome.loaded = read(&failure, &report);
+    if (!outcome.loaded) {
+        outcome.where = Located(file, failure.line);
+        outcome.reason = failure.message;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+std::string Located(const std::string& file, int line) {
+    return line > 0 ? file + ":" + std::to_string(line) : file;
+}
+
+LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh) {
+    return ReadReporting(mesh, true, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
+        return actor.LoadMesh(mesh.c_str(), failure, report);
+    });
+}
+
+LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip, bool tracksMatter) {
+    return ReadReporting(clip, tracksMatter, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
+        return actor.LoadAnimation(clip.c_str(), failure, report);
+    });
+}
+
+}  // namespace md5tool
