@@ -4,10 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-bash scripts/setup.sh
-cmake -S "$root" -B "$root/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build/native" --target md5tool >/dev/null
+bash scripts/setup.sh demo
+cmake -S "$root" -B "$root/build/demo" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_TESTS=OFF >/dev/null
+cmake --build "$root/build/demo" --target md5tool >/dev/null
 output="$root/build/robot-idle.png"
-"$root/build/native/tools/md5tool" render "$root/samples/robot/robot.md5mesh" --clip 0 --frames 0:60:5 \
+"$root/build/demo/tools/md5tool" render "$root/samples/robot/robot.md5mesh" --clip 0 --frames 0:60:5 \
   --size 240x320 -o "$output" >&2
 echo "$output"

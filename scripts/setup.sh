@@ -26,7 +26,7 @@ done
 echo "setup: installing ${missing[*]}" >&2
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -qq

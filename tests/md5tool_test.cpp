@@ -1,6 +1,5 @@
 // md5tool's commands, run in process on the bundled sample and on files the tests write.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdio>
@@ -19,6 +18,19 @@
 #include "support/sample_models.h"
 #include "support/temp_folder.h"
 
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
 namespace {
 
 const std::string kSampleMesh = std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh";
@@ -35,18 +47,14 @@ Result Tool(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
-// Reads an 8-bit RGB PNG into bytes; empty when it cannot.
+// Reads a PNG as 8-bit RGB; empty when it cannot.
 std::vector<unsigned char> ReadPng(const std::string& path, int* width, int* height) {
-    png_image image;
-    std::memset(&image, 0, sizeof(image));
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    *width = static_cast<int>(image.width);
-    *height = static_cast<int>(image.height);
-    return pixels;
+    int channels = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), width, height, &channels, 3);
+    if (pixels == nullptr) return {};
+    std::vector<unsigned char> rgb(pixels, pixels + static_cast<size_t>(*width) * *height * 3);
+    stbi_image_free(pixels);
+    return rgb;
 }
 
 using Json = nlohmann::basic_json<std::map, std::vector, std::string, bool, std::int64_t, std::uint64_t, float>;

@@ -1,9 +1,40 @@
 #include "image.h"
 
-#include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+
+namespace {
+
+// The PNG writer's image data is compressed by zlib, into memory it frees with free().
+unsigned char* ZlibCompress(unsigned char* data, int length, int* compressedLength, int quality) {
+    uLongf size = compressBound(static_cast<uLong>(length));
+    auto* out = static_cast<unsigned char*>(std::malloc(size));
+    if (out == nullptr) return nullptr;
+    if (compress2(out, &size, data, static_cast<uLong>(length), std::clamp(quality, 1, 9)) != Z_OK) {
+        std::free(out);
+        return nullptr;
+    }
+    *compressedLength = static_cast<int>(size);
+    return out;
+}
+
+}  // namespace
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBIW_ZLIB_COMPRESS ZlibCompress
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#endif
+#include <stb/stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace md5tool {
 
@@ -41,45 +72,25 @@ void Image::Paste(const Image& source, int left, int top) {
 
 namespace {
 
-void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
-    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
 }
-
-void NoFlush(png_structp) {}
 
 }  // namespace
 
 bool Image::EncodePng(std::string* bytes) const {
     bytes->clear();
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    std::vector<png_byte> row(static_cast<size_t>(width_) * 3);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, bytes, &AppendBytes, &NoFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width_), static_cast<png_uint_32>(height_), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
+    std::vector<unsigned char> rgb(static_cast<size_t>(width_) * height_ * 3);
     // Not-a-number shows as black rather than converting out of range.
-    const auto byte = [](float v) { return static_cast<png_byte>((v >= 0.0f ? std::min(v, 1.0f) : 0.0f) * 255.0f + 0.5f); };
-    for (int y = 0; y < height_; ++y) {
-        for (int x = 0; x < width_; ++x) {
-            const Color& c = At(x, y);
-            row[3 * x] = byte(c.r);
-            row[3 * x + 1] = byte(c.g);
-            row[3 * x + 2] = byte(c.b);
-        }
-        png_write_row(png, row.data());
+    const auto byte = [](float v) {
+        return static_cast<unsigned char>((v >= 0.0f ? std::min(v, 1.0f) : 0.0f) * 255.0f + 0.5f);
+    };
+    for (size_t i = 0; i < pixels_.size(); ++i) {
+        rgb[3 * i] = byte(pixels_[i].r);
+        rgb[3 * i + 1] = byte(pixels_[i].g);
+        rgb[3 * i + 2] = byte(pixels_[i].b);
     }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    return stbi_write_png_to_func(&AppendBytes, bytes, width_, height_, 3, rgb.data(), width_ * 3) != 0;
 }
 
 namespace {
