@@ -14,6 +14,8 @@
 #ifndef BRMATH_BRMATH_H
 #define BRMATH_BRMATH_H
 
+#include "brmath/version.h"
+
 #ifdef __cplusplus
 extern "C" {
 #else
@@ -74,6 +76,17 @@ BRMATH_API bool BRMATH_CALL MD5_ProceedAnimation(int slot, int frame);
 
 /* Frame count of the actor's first clip (clip 0, whichever is current); 0 without clips. */
 BRMATH_API int BRMATH_CALL MD5_GetFrameCount(int slot);
+
+/* The seven functions as pointer types, for hosts that load the library at run time
+ * (LoadLibraryA and GetProcAddress, or dlopen and dlsym):
+ *     BRMATH_PFN_MD5_LoadActor load = (BRMATH_PFN_MD5_LoadActor)GetProcAddress(dll, "MD5_LoadActor"); */
+typedef bool(BRMATH_CALL* BRMATH_PFN_V2_Add)(BRVector2* out, const BRVector2* a, const BRVector2* b);
+typedef int(BRMATH_CALL* BRMATH_PFN_MD5_AddActor)(void);
+typedef int(BRMATH_CALL* BRMATH_PFN_MD5_LoadActor)(int slot, const char* path);
+typedef int(BRMATH_CALL* BRMATH_PFN_MD5_RenderActor)(int slot, struct IDirect3DDevice8* device);
+typedef bool(BRMATH_CALL* BRMATH_PFN_MD5_SetAnimation)(int slot, int index);
+typedef bool(BRMATH_CALL* BRMATH_PFN_MD5_ProceedAnimation)(int slot, int frame);
+typedef int(BRMATH_CALL* BRMATH_PFN_MD5_GetFrameCount)(int slot);
 
 #ifdef __cplusplus
 }

@@ -11,6 +11,12 @@
 #ifndef BRMATH_D3D8_STANDIN_H
 #define BRMATH_D3D8_STANDIN_H
 
+/* With the real <d3d8.h> included, its device is the one to use: the stand-in steps
+ * aside rather than declare the same names again. */
+#if defined(_D3D8_H_) || defined(__WINE_D3D8_H) || defined(__d3d8_h__)
+#define BRMATH_D3D8_STANDIN_SKIPPED 1
+#else
+
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -42,4 +48,5 @@ struct IDirect3DDevice8 {
 }
 #endif
 
+#endif /* the real <d3d8.h> */
 #endif /* BRMATH_D3D8_STANDIN_H */

@@ -1,13 +1,17 @@
 #include "output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace md5tool {
 
@@ -18,6 +22,7 @@ bool Fail(const std::string& path, std::string* error) {
     return false;
 }
 
+#if !defined(_WIN32)
 bool WriteAll(int descriptor, const std::string& bytes) {
     for (size_t done = 0; done < bytes.size();) {
         const ssize_t written = write(descriptor, bytes.data() + done, bytes.size() - done);
@@ -27,6 +32,10 @@ bool WriteAll(int descriptor, const std::string& bytes) {
     }
     return true;
 }
+#endif
+
+// Writes to a file of the output's folder, then puts it in place.
+bool WriteWhole(const std::string& path, const std::string& bytes, std::string* error);
 
 }  // namespace
 
@@ -37,6 +46,38 @@ bool WriteOutput(const std::string& path, const std::string& bytes, std::ostream
         if (!out) *error = "cannot write the picture to standard output";
         return static_cast<bool>(out);
     }
+    return WriteWhole(path, bytes, error);
+}
+
+namespace {
+
+#if defined(_WIN32)
+
+bool WriteWhole(const std::string& path, const std::string& bytes, std::string* error) {
+    const std::string temporary = path + ".partial";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) return Fail(path, error);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    int reason = errno;
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        reason = errno;
+    }
+    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        reason = EACCES;
+    }
+    if (!ok) {
+        std::remove(temporary.c_str());
+        errno = reason;
+        return Fail(path, error);
+    }
+    return true;
+}
+
+#else
+
+bool WriteWhole(const std::string& path, const std::string& bytes, std::string* error) {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
         // A device or pipe (/dev/stdout, /dev/full): no name to rename onto.
@@ -78,5 +119,9 @@ bool WriteOutput(const std::string& path, const std::string& bytes, std::ostream
     }
     return true;
 }
+
+#endif
+
+}  // namespace
 
 }  // namespace md5tool

@@ -5,12 +5,16 @@
 #include <iostream>
 #include <new>
 
+#include "brmath/version.h"
 #include "commands.h"
 
 namespace md5tool {
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CLI::App app{"Inspect, validate, pose and render animated MD5 models with the BRMath library.", "md5tool"};
+    CLI::App app{"md5tool " BRMATH_VERSION_STRING
+                 ": inspect, validate, pose and render animated MD5 models with the BRMath library.",
+                 "md5tool"};
+    app.set_version_flag("--version", "md5tool " BRMATH_VERSION_STRING " (BRMath " BRMATH_VERSION_STRING ")");
     app.require_subcommand(1, 1);
 
     InfoOptions infoOptions;
@@ -71,6 +75,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                               "writes one file per frame")
         ->required();
 
+    // A first word that is no option and no command is named as such.
+    if (args.size() > 1 && !args[1].empty() && args[1][0] != '-') {
+        bool known = false;
+        for (const CLI::App* command : app.get_subcommands({})) known = known || command->get_name() == args[1];
+        if (!known) {
+            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render)\n";
+            return kBadUsage;
+        }
+    }
     std::vector<const char*> argv;
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     try {

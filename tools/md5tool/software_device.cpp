@@ -15,8 +15,7 @@ constexpr uint32_t kLargestBatch = 3333;
 
 SoftwareDevice* OwnerOf(IDirect3DDevice8* self) { return reinterpret_cast<SoftwareDevice::Object*>(self)->owner; }
 
-int32_t DrawPrimitiveUP(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, uint32_t count, const void* data,
-                        uint32_t stride) {
+int32_t RecordDraw(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, uint32_t count, const void* data, uint32_t stride) {
     SoftwareDevice* device = OwnerOf(self);
     // The library draws a mesh of more than 3333 triangles in batches of 3333: a draw
     // after a full batch continues the same mesh.
@@ -43,7 +42,7 @@ int32_t DrawPrimitiveUP(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, uint32_t 
     return 0;
 }
 
-int32_t SetVertexShader(IDirect3DDevice8* self, uint32_t handle) {
+int32_t RecordShader(IDirect3DDevice8* self, uint32_t handle) {
     DeviceCall call{false};
     call.handle = handle;
     OwnerOf(self)->calls.push_back(call);
@@ -51,7 +50,27 @@ int32_t SetVertexShader(IDirect3DDevice8* self, uint32_t handle) {
     return 0;
 }
 
-const IDirect3DDevice8Vtbl kMethods = {&DrawPrimitiveUP, &SetVertexShader};
+#if defined(_WIN32)
+// The library calls a COM device: a method table of 97 entries with DrawPrimitiveUP
+// at 72 and SetVertexShader at 76, as d3d8.h lays them out; the others stay empty.
+HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, UINT count,
+                                          const void* data, UINT stride) {
+    return RecordDraw(self, type, count, data, stride);
+}
+HRESULT STDMETHODCALLTYPE SetVertexShader(IDirect3DDevice8* self, DWORD handle) { return RecordShader(self, handle); }
+struct MethodTable {
+    void* entries[97];
+    MethodTable() : entries() {
+        entries[72] = reinterpret_cast<void*>(&DrawPrimitiveUP);
+        entries[76] = reinterpret_cast<void*>(&SetVertexShader);
+    }
+};
+const MethodTable kMethods;
+const void* const kMethodTable = kMethods.entries;
+#else
+const IDirect3DDevice8Vtbl kMethods = {&RecordDraw, &RecordShader};
+const void* const kMethodTable = &kMethods;
+#endif
 
 Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
@@ -91,7 +110,7 @@ bool OddSquare(float coordinate) {
 
 }  // namespace
 
-SoftwareDevice::SoftwareDevice() : object_{{&kMethods}, this} {}
+SoftwareDevice::SoftwareDevice() : object_{kMethodTable, this} {}
 
 void Bounds::Add(const std::vector<StreamTriangle>& triangles) {
     for (const StreamTriangle& triangle : triangles) {

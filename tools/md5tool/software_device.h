@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(_WIN32)
+#include <d3d8.h>
+#else
 #include "brmath/d3d8_standin.h"
+#endif
 #include "image.h"
 
 namespace md5tool {
@@ -42,7 +46,7 @@ public:
     SoftwareDevice(const SoftwareDevice&) = delete;
     SoftwareDevice& operator=(const SoftwareDevice&) = delete;
 
-    IDirect3DDevice8* Device() { return &object_.base; }
+    IDirect3DDevice8* Device() { return reinterpret_cast<IDirect3DDevice8*>(&object_); }
     std::vector<StreamTriangle> triangles;
     std::vector<DeviceCall> calls;
     int draws = 0;
@@ -50,8 +54,9 @@ public:
     uint32_t vertexShader = 0;
     bool sawUnknownFormat = false;
 
+    // Shaped as a COM object: the method table first, then the owner.
     struct Object {
-        IDirect3DDevice8 base;
+        const void* methods;
         SoftwareDevice* owner;
     };
 

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# md5tool.exe under Wine: the same answers as the Linux md5tool. info on the sample;
+# check on every rejected file of the malformed corpus, with the reason, line and exit
+# status the corpus lists; pose --json on the sample, byte for byte the Linux tool's
+# output; render writing a PNG.
+# Usage: run_md5tool_exe.sh WINE MD5TOOL_EXE LINUX_MD5TOOL SOURCE_DIR WORK_DIR
+set -uo pipefail
+wine=$1 exe=$2 linux=$3 source=$4 work=$5
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+mkdir -p "$work"
+
+cd "$source/samples/robot"
+"$wine" "$exe" info robot.md5mesh >"$work/info.txt" || fail "info exits $?"
+grep -q "23 joints, 2 meshes, 3 clips" "$work/info.txt" || fail "info does not count the sample's parts"
+
+cd "$source/tests/data/malformed"
+while IFS=$'\t' read -r file outcome reason line; do
+  case "$file" in ''|'#'*) continue ;; esac
+  [ "$outcome" = load ] && continue
+  status=0
+  output=$("$wine" "$exe" check "$file" --mesh ../rig/rig.md5mesh) || status=$?
+  [ "$status" -eq 1 ] || fail "check $file exits $status, not 1"
+  case "$output" in *"$file:$line: error: "*"$reason"*) ;; *) fail "check $file says: $output" ;; esac
+done <expected.txt
+
+cd "$source/samples/robot"
+"$wine" "$exe" pose robot.md5mesh --clip 1 --frame 5 --frame -3 --json >"$work/pose-windows.json" || fail "pose exits $?"
+"$linux" pose robot.md5mesh --clip 1 --frame 5 --frame -3 --json >"$work/pose-linux.json"
+cmp -s "$work/pose-windows.json" "$work/pose-linux.json" || fail "pose --json differs from the Linux tool's"
+
+rm -f "$work/walk.png"
+"$wine" "$exe" render robot.md5mesh --clip 1 --frame 8 --size 64x64 -o "Z:$work/walk.png" >/dev/null || fail "render exits $?"
+[ "$(head -c 4 "$work/walk.png" 2>/dev/null | tail -c 3)" = PNG ] || fail "render wrote no PNG"
+
+echo "md5tool.exe: $failures failed"
+[ "$failures" -eq 0 ]
