@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds BRMath four ways and runs every test: native (Release), native under
-# AddressSanitizer and UndefinedBehaviorSanitizer (with the leak check), the 32-bit
-# Windows DLL with its tests under Wine, and the libFuzzer targets, each fuzzing for
-# BRMATH_FUZZ_SECONDS (default 60). Where the kernel runs no 32-bit programs, the
+# Builds BRMath four ways and runs every test: native (Release, with the projects that
+# use it from an install and as a subproject), native under AddressSanitizer and
+# UndefinedBehaviorSanitizer (with the leak check), the 32-bit Windows DLL, its import
+# libraries, md5tool.exe and the Windows package with their tests under Wine, and the
+# libFuzzer targets, each fuzzing for BRMATH_FUZZ_SECONDS (default 60). Where the kernel runs no 32-bit programs, the
 # Windows tests run on a 64-bit build of the same sources under 64-bit Wine instead,
 # and the tests run again on a 32-bit Linux build under qemu-i386.
 # Ends with one line: "N passed, N failed".
@@ -71,7 +72,9 @@ export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1
 suite sanitize -DCMAKE_BUILD_TYPE=Debug -DBRMATH_SANITIZE=ON -DBRMATH_BUILD_TOOLS=ON
 wait "$wine_ready"
-windows=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake")
+# md5tool.exe's answers are compared with the Linux md5tool's, built above.
+linux_md5tool=-DBRMATH_LINUX_MD5TOOL="$root/build/native/tools/md5tool"
+windows=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "$linux_md5tool")
 if [ "$wine32_runs" -eq 1 ]; then
   suite windows "${windows[@]}"
   stand_in=""
@@ -81,7 +84,7 @@ else
   ctest_args=(-LE wine)
   suite windows "${windows[@]}"
   ctest_args=()
-  suite windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+  suite windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "$linux_md5tool"
   suite linux32 -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_TOOLS=OFF -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i686.cmake"
 fi
 suite fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

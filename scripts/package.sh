@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Writes the release packages into dist/ (or --out DIR):
+#   BRMath-<version>-win32.zip  BRMath.dll, md5tool.exe, BRMath.lib, libBRMath.dll.a,
+#                               BRMath.def, the headers, the CMake and pkg-config files,
+#                               README.md, LICENSE, CHANGELOG.md
+#   BRMath-<version>-linux-<arch>.tar.gz  the installed tree and the same documents
+# Builds what it packages (in build/package-*), or takes existing builds:
+#   package.sh [--windows-build DIR] [--linux-build DIR] [--only windows|linux] [--out DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+out="$root/dist" windows_build="" linux_build="" only=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --windows-build) windows_build=$2; shift 2 ;;
+    --linux-build) linux_build=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    *) echo "package.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+version=$(sed -nE 's/^project\(BRMath VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+mkdir -p "$out"
+staging=$(mktemp -d)
+trap 'rm -rf "$staging"' EXIT
+
+build() {  # build DIR [cmake arguments...]
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_TESTS=OFF \
+    -DBRMATH_BUILD_EXAMPLES=OFF "$@" >/dev/null
+  cmake --build "$dir" >/dev/null
+}
+
+# stage NAME BUILD_DIR: the installed tree and the documents in $staging/NAME.
+stage() {
+  cmake --install "$2" --prefix "$staging/$1" >/dev/null
+  cp README.md LICENSE CHANGELOG.md "$staging/$1/"
+}
+
+if [ "$only" != linux ]; then
+  if [ -z "$windows_build" ]; then
+    windows_build="$root/build/package-win32"
+    build "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+  fi
+  if grep -q "x86_64-w64-mingw32" "$windows_build/CMakeCache.txt"; then
+    windows="BRMath-$version-win64"
+  else
+    windows="BRMath-$version-win32"
+  fi
+  stage "$windows" "$windows_build"
+  rm -f "$out/$windows.zip"
+  (cd "$staging" && zip -qr "$out/$windows.zip" "$windows")
+  echo "$out/$windows.zip"
+fi
+if [ "$only" != windows ]; then
+  if [ -z "$linux_build" ]; then
+    linux_build="$root/build/package-linux"
+    build "$linux_build"
+  fi
+  linux="BRMath-$version-linux-$(uname -m)"
+  stage "$linux" "$linux_build"
+  tar -C "$staging" -czf "$out/$linux.tar.gz" "$linux"
+  echo "$out/$linux.tar.gz"
+fi
