@@ -315,6 +315,13 @@ TEST(Md5ToolTest, RenderWritesSequencesAndAnimatedPngs) {
     EXPECT_EQ(bytes.find(std::string("acTL\0\0\0\x10", 8)) != std::string::npos, true);
     EXPECT_NE(bytes.find(std::string("\0\x02\0\x18", 4)), std::string::npos);
     EXPECT_FALSE(ReadPng(animated, &width, &height).empty());  // a still viewer shows frame 0
+
+    const std::string column = temp.File("column.png");
+    ASSERT_EQ(Tool({"render", kSampleMesh, "--frames", "0:3", "--columns", "1", "--size", "32x32", "-o", column}).status,
+              md5tool::kSuccess);
+    ReadPng(column, &width, &height);
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 3 * 32 + 2 * 4);
 }
 
 TEST(SoftwareDeviceTest, AnyTextureCoordinateDraws) {
