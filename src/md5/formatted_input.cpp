@@ -11,7 +11,11 @@ constexpr CharClassTable BuildCharClasses() {
     CharClassTable table{};
     for (int c = 0; c < 256; ++c) {
         const bool space = c == ' ' || (c >= '\t' && c <= '\r');
-        table.entries[c] = space ? (kSpace | kSpaceOrZero) : c == 0 ? kSpaceOrZero : (c >= '0' && c <= '9') ? kDigit : 0;
+        table.entries[c] = space                    ? (kSpace | kSpaceOrZero)
+                           : c == 0                 ? kSpaceOrZero
+                           : (c >= '0' && c <= '9') ? kDigit
+                           : (c == '(' || c == ')') ? kParenthesis
+                                                    : 0;
     }
     return table;
 }

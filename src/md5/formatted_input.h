@@ -19,7 +19,7 @@ namespace scan_detail {
 // one after the last character), which belongs to no class, so scanning loops stop
 // at the end without a bounds test; a zero byte inside the text is told apart by
 // its position.
-enum : uint8_t { kSpace = 1, kDigit = 2, kSpaceOrZero = 4 };
+enum : uint8_t { kSpace = 1, kDigit = 2, kSpaceOrZero = 4, kParenthesis = 8 };
 struct CharClassTable {
     uint8_t entries[256];
 };
@@ -38,8 +38,8 @@ inline const char* SkipSpaces(const char* p, const char* end) {
     }
 }
 
-// A parenthesis is a token of its own, glued to its neighbours or not.
-inline bool IsParenthesis(char c) { return c == '(' || c == ')'; }
+// A parenthesis is a word of its own, glued to its neighbours or not.
+inline bool IsParenthesis(const char* p) { return (ClassOf(p) & kParenthesis) != 0; }
 
 // Where a number starts: past white space (the file's position moves there, as
 // formatted input's does) and past one sign. False at the end of the text.
@@ -93,11 +93,11 @@ inline bool SkipWord(TextFile& file) {
         file.MoveTo(file.Size());
         return false;
     }
-    if (IsParenthesis(*p)) {
+    if (IsParenthesis(p)) {
         ++p;
     } else {
         do {
-            while (!(ClassOf(p) & kSpaceOrZero) && !IsParenthesis(*p)) ++p;
+            while (!(ClassOf(p) & (kSpaceOrZero | kParenthesis))) ++p;
         } while (*p == '\0' && p < end && ++p);  // a zero byte inside a word belongs to it
     }
     file.MoveTo(static_cast<size_t>(p - data));

@@ -74,7 +74,7 @@ bool ReadJoint(TextFile& file, Joint* joints, int32_t i, char* scratch, ReadFail
 }
 
 // A vertex record:  vert N ( u v ) firstWeight weightCount
-bool ReadVertex(TextFile& file, MeshVertex& vertex, ReadFailure* failure) {
+BRMATH_READ_STEP bool ReadVertex(TextFile& file, MeshVertex& vertex, ReadFailure* failure) {
     float u = 0.0f, t = 0.0f;
     if (!SkipRecordWord(file, "\"vert\"", failure) || !SkipRecordWord(file, "the vertex number", failure) ||
         !ExpectOpenParen(file, "\"(\"", failure) || !ReadFloat(file, "the texture coordinate u", &u, failure) ||

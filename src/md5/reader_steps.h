@@ -14,6 +14,9 @@ namespace brmath {
 // The reading steps both readers share: each reads one thing and, when it cannot,
 // records why in failure and returns false.
 
+// The steps that run once per number of a file are inlined into the record loops.
+#define BRMATH_READ_STEP inline __attribute__((always_inline))
+
 // Size of the readers' working text buffers (quoted texts, names, paths).
 constexpr size_t kTextBufferSize = 1024;
 
@@ -23,27 +26,27 @@ bool SeekRequired(TextFile& file, const char* keyword, ReadFailure* failure);
 // comments: with `past`, just after it, else onto it.
 bool SeekSymbol(TextFile& file, char symbol, bool past, const char* what, ReadFailure* failure);
 
-inline bool ReadInt(TextFile& file, const char* what, int32_t* value, ReadFailure* failure) {
+BRMATH_READ_STEP bool ReadInt(TextFile& file, const char* what, int32_t* value, ReadFailure* failure) {
     return ScanInt(file, value) || Reject(failure, file, what);
 }
 
-inline bool ReadFloat(TextFile& file, const char* what, float* value, ReadFailure* failure) {
+BRMATH_READ_STEP bool ReadFloat(TextFile& file, const char* what, float* value, ReadFailure* failure) {
     return ScanFloat(file, value) || Reject(failure, file, what);
 }
 
-inline bool ReadVector(TextFile& file, const char* what, Vector3* value, ReadFailure* failure) {
+BRMATH_READ_STEP bool ReadVector(TextFile& file, const char* what, Vector3* value, ReadFailure* failure) {
     return ReadFloat(file, what, &value->x, failure) && ReadFloat(file, what, &value->y, failure) &&
            ReadFloat(file, what, &value->z, failure);
 }
 
 // A word the record holds but nothing reads ("vert", a record's number).
-inline bool SkipRecordWord(TextFile& file, const char* what, ReadFailure* failure) {
+BRMATH_READ_STEP bool SkipRecordWord(TextFile& file, const char* what, ReadFailure* failure) {
     return SkipWord(file) || Reject(failure, file, what);
 }
-inline bool ExpectOpenParen(TextFile& file, const char* what, ReadFailure* failure) {
+BRMATH_READ_STEP bool ExpectOpenParen(TextFile& file, const char* what, ReadFailure* failure) {
     return SkipSymbol(file, '(') || Reject(failure, file, what);
 }
-inline bool ExpectCloseParen(TextFile& file, const char* what, ReadFailure* failure) {
+BRMATH_READ_STEP bool ExpectCloseParen(TextFile& file, const char* what, ReadFailure* failure) {
     return SkipSymbol(file, ')') || Reject(failure, file, what);
 }
 // The next double-quoted text, the search for its quote included.
