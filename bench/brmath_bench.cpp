@@ -5,7 +5,7 @@
 #include <string>
 
 #include "actor/actor_table.h"
-#include "anim/kernels.h"
+#include "anim/prepared_mesh.h"
 #include "brmath/brmath.h"
 #include "support/recording_device.h"
 #include "support/tube_model.h"
@@ -30,7 +30,9 @@ ModelCounts CountsOf(int slot) {
     for (int m = 0; m < actor.meshCount; ++m) {
         counts.vertices += actor.meshes[m].vertexCount;
         counts.triangles += actor.meshes[m].triangleCount;
-        counts.frameTriangles += actor.meshes[m].frameTriangleCount;
+        brmath::PreparedMesh prepared;
+        if (brmath::PrepareMesh(actor.meshes[m], prepared)) counts.frameTriangles += prepared.frameTriangleCount;
+        brmath::ReleasePreparedMesh(prepared);
     }
     return counts;
 }
@@ -45,13 +47,12 @@ void BM_LoadActor(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Argument 0: the fast kernels the library uses (AVX tangent frames where offered);
-// 1: the plain reference kernels; 2: the SSE kernels, the baseline of every x86.
+// Argument 0: the path the library takes by default (AVX tangent frames where
+// offered); 1: the plain reference path; 2: SSE2, the baseline of every x86.
 void BM_ProceedAnimation(benchmark::State& state) {
-    const brmath::DeformKernels* kernels[] = {&brmath::FastKernels(), &brmath::PlainKernels(),
-                                              &brmath::SseKernels()};
-    brmath::UseKernels(*kernels[state.range(0)]);
+    const brmath::PosePath paths[] = {brmath::DefaultPosePath(), brmath::PosePath::kPlain, brmath::PosePath::kSse2};
     if (MD5_LoadActor(1, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");
+    brmath::TheActorTable().actors[1].SetPosePath(paths[state.range(0)]);
     const ModelCounts counts = CountsOf(1);
     int frame = 0;
     for (auto _ : state) MD5_ProceedAnimation(1, frame++);
@@ -62,7 +63,7 @@ void BM_ProceedAnimation(benchmark::State& state) {
     state.counters["vertices"] = static_cast<double>(counts.vertices);
     state.counters["triangles"] = static_cast<double>(counts.triangles);
     state.counters["frame_triangles"] = static_cast<double>(counts.frameTriangles);
-    brmath::UseKernels(brmath::FastKernels());
+    brmath::TheActorTable().actors[1].SetPosePath(brmath::DefaultPosePath());
 }
 BENCHMARK(BM_ProceedAnimation)->ArgName("kernels")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "actor/actor_table.h"
+#include "anim/prepared_mesh.h"
 #include "brmath/brmath.h"
 #include "support/tube_model.h"
 
@@ -54,8 +55,11 @@ double PosingBytes(const brmath::Actor& actor) {
     int64_t vertexRoom = 0, frameRoom = 0;
     for (int m = 0; m < actor.meshCount; ++m) {
         const brmath::Mesh& mesh = actor.meshes[m];
-        const int64_t frames = (mesh.frameTriangleCount + 7) / 8 * 8;
-        bytes += 4.0 * mesh.frameTriangleCount + 4.0 * mesh.vertexCount + 5.0 * sizeof(float) * frames;
+        brmath::PreparedMesh prepared;
+        const int64_t listed = brmath::PrepareMesh(mesh, prepared) ? prepared.frameTriangleCount : 0;
+        brmath::ReleasePreparedMesh(prepared);
+        const int64_t frames = (listed + 7) / 8 * 8;
+        bytes += 4.0 * static_cast<double>(frames) + 4.0 * mesh.vertexCount + 5.0 * sizeof(float) * frames;
         vertexRoom = std::max<int64_t>(vertexRoom, (mesh.vertexCount + 3) / 4 * 4);
         frameRoom = std::max<int64_t>(frameRoom, frames);
     }

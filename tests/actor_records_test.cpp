@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "actor/actor.h"
-#include "actor/allocation.h"
+#include "base/allocation.h"
 
 using brmath::Actor;
 using brmath::Joint;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "actor/actor.h"
-#include "actor/allocation.h"
+#include "base/allocation.h"
 #include "support/corpus.h"
 #include "support/recording_device.h"
 #include "support/sample_models.h"

@@ -1,5 +1,5 @@
-// The fast kernels against the plain ones, to the bit, on whole actors: the generated
-// tube at many frames, and meshes full of degenerate and non-finite values.
+// The fast posing paths against the plain one, to the bit, on whole actors: the
+// generated tube at many frames, and meshes full of degenerate and non-finite values.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "actor/actor.h"
-#include "actor/allocation.h"
-#include "anim/pose_workspace.h"
+#include "base/allocation.h"
 #include "anim/kernels.h"
+#include "anim/pose_mesh.h"
+#include "anim/pose_workspace.h"
 #include "support/actor_builder.h"
 #include "support/actor_snapshot.h"
 #include "support/temp_folder.h"
@@ -39,15 +40,13 @@ int Differences(const std::vector<brmath::MeshVertex>& a, const std::vector<brma
     return differences;
 }
 
-struct KernelGuard {
-    ~KernelGuard() { brmath::UseKernels(brmath::FastKernels()); }
-};
+using brmath::PosePath;
 
-// The fast kernel sets this processor runs, each to be compared with the plain one.
-std::vector<const brmath::DeformKernels*> FastKernelSets() {
-    std::vector<const brmath::DeformKernels*> sets = {&brmath::SseKernels()};
-    if (brmath::AvxKernels() != nullptr) sets.push_back(brmath::AvxKernels());
-    return sets;
+// The fast paths this processor runs, each to be compared with the plain one.
+std::vector<PosePath> FastPaths() {
+    std::vector<PosePath> paths = {PosePath::kSse2};
+    if (brmath::PosePathAvailable(PosePath::kAvx)) paths.push_back(PosePath::kAvx);
+    return paths;
 }
 
 }  // namespace
@@ -59,7 +58,6 @@ TEST(KernelsTest, HandednessThresholdMatchesTheDoubleComparison) {
 }
 
 TEST(KernelsTest, FastAndPlainAgreeOnATubeAtManyFrames) {
-    KernelGuard restore;
     brmath_test::TempFolder folder;
     brmath_test::TubeSize size;
     size.rings = 50;
@@ -69,20 +67,17 @@ TEST(KernelsTest, FastAndPlainAgreeOnATubeAtManyFrames) {
     size.frames = 30;
     const std::string path = brmath_test::WriteTubeModel(folder.Path(), size);
     Actor plain;
-    brmath::UseKernels(brmath::PlainKernels());
+    plain.SetPosePath(PosePath::kPlain);
     ASSERT_TRUE(plain.LoadMesh(path.c_str()));
-    for (const brmath::DeformKernels* kernels : FastKernelSets()) {
+    for (PosePath posePath : FastPaths()) {
         Actor fast;
-        brmath::UseKernels(*kernels);
+        fast.SetPosePath(posePath);
         ASSERT_TRUE(fast.LoadMesh(path.c_str()));
-        brmath::UseKernels(brmath::PlainKernels());
         ASSERT_TRUE(plain.LoadMesh(path.c_str()));
         EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
         for (int frame = -3; frame < 40; frame += 3) {
             SCOPED_TRACE(frame);
-            brmath::UseKernels(*kernels);
             fast.ProceedAnimation(frame);
-            brmath::UseKernels(brmath::PlainKernels());
             plain.ProceedAnimation(frame);
             EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
         }
@@ -90,7 +85,6 @@ TEST(KernelsTest, FastAndPlainAgreeOnATubeAtManyFrames) {
 }
 
 TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
-    KernelGuard restore;
     std::mt19937 random(12345);
     const float specials[] = {0.0f, -0.0f, 1.0f, -1.0f, 1e-30f, 1e30f, std::numeric_limits<float>::infinity(),
                               -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
@@ -129,12 +123,12 @@ TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
         larger.texCoords.insert(larger.texCoords.end(), layout.texCoords.begin(), layout.texCoords.end());
         Actor plain;
         brmath_test::AddMeshes(plain, {layout, larger});
-        brmath::UseKernels(brmath::PlainKernels());
+        plain.SetPosePath(PosePath::kPlain);
         plain.ComputeNormalsAndTangents();
-        for (const brmath::DeformKernels* kernels : FastKernelSets()) {
+        for (PosePath posePath : FastPaths()) {
             Actor fast;
             brmath_test::AddMeshes(fast, {layout, larger});
-            brmath::UseKernels(*kernels);
+            fast.SetPosePath(posePath);
             fast.ComputeNormalsAndTangents();
             EXPECT_EQ(Differences(Snapshot(fast), Snapshot(plain)), 0) << "round " << round;
         }
@@ -144,19 +138,18 @@ TEST(KernelsTest, FastAndPlainAgreeOnDegenerateAndNonFiniteMeshes) {
 // Every model the tests ship, and the benchmark model, loaded and posed by each set of
 // kernels: each clip at its first, second, middle and last frames.
 TEST(KernelsTest, FastAndPlainAgreeOnTheShippedModelsAndTheBenchmarkModel) {
-    KernelGuard restore;
     brmath_test::TempFolder folder;
     const std::string models[] = {std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh",
                                   std::string(BRMATH_TEST_DATA_DIR) + "/rig/rig.md5mesh",
                                   brmath_test::WriteTubeModel(folder.Path(), brmath_test::LargeTube())};
     for (const std::string& model : models) {
         SCOPED_TRACE(model);
-        for (const brmath::DeformKernels* kernels : FastKernelSets()) {
+        for (PosePath posePath : FastPaths()) {
             Actor plain;
-            brmath::UseKernels(brmath::PlainKernels());
+            plain.SetPosePath(PosePath::kPlain);
             ASSERT_TRUE(plain.LoadMesh(model.c_str()));
             Actor fast;
-            brmath::UseKernels(*kernels);
+            fast.SetPosePath(posePath);
             ASSERT_TRUE(fast.LoadMesh(model.c_str()));
             ASSERT_EQ(fast.animationCount, plain.animationCount);
             EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
@@ -165,9 +158,7 @@ TEST(KernelsTest, FastAndPlainAgreeOnTheShippedModelsAndTheBenchmarkModel) {
                 for (int frame : {0, 1, frames / 2, -1}) {
                     SCOPED_TRACE(testing::Message() << "clip " << clip << ", frame " << frame);
                     ASSERT_TRUE(fast.SetAnimation(clip) && plain.SetAnimation(clip));
-                    brmath::UseKernels(*kernels);
                     fast.ProceedAnimation(frame);
-                    brmath::UseKernels(brmath::PlainKernels());
                     plain.ProceedAnimation(frame);
                     EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(plain)));
                 }
@@ -192,7 +183,7 @@ struct PosedTubes {
         size.meshes = 2;
         size.frames = 5;
         path = brmath_test::WriteTubeModel(folder.Path(), size);
-        brmath::UseKernels(brmath::PlainKernels());
+        plain.SetPosePath(PosePath::kPlain);
         EXPECT_TRUE(plain.LoadMesh(path.c_str()));
         plain.ProceedAnimation(3);
     }
@@ -200,36 +191,36 @@ struct PosedTubes {
 
 }  // namespace
 
-TEST(KernelsTest, FastPathWithoutScratchMemoryPosesLikeThePlainOne) {
-    KernelGuard restore;
+TEST(KernelsTest, RefusedMemoryCostsSpeedNotBits) {
     PosedTubes tubes;
-    // Loaded by the plain path, the actor has no scratch yet; the first fast posing
-    // asks for it and is refused.
-    Actor fast;
-    ASSERT_TRUE(fast.LoadMesh(tubes.path.c_str()));
-    brmath::UseKernels(brmath::FastKernels());
-    brmath::FailAllocationAt(1);
-    fast.ProceedAnimation(3);
-    const int64_t allocations = brmath::FailAllocationAt(0);
-    EXPECT_GE(allocations, 1);
-    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
-    // With memory back, the fast passes take over again, with the same bits.
-    fast.ProceedAnimation(3);
-    EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+    // Each of the first allocations of a fast actor's first posing refused in turn:
+    // its prepared lists or its scratch. That posing takes the plain path, the next
+    // one the fast path; both give the plain path's bits.
+    for (int64_t refused = 1; refused <= 4; ++refused) {
+        SCOPED_TRACE(refused);
+        Actor fast;
+        fast.SetPosePath(PosePath::kPlain);
+        ASSERT_TRUE(fast.LoadMesh(tubes.path.c_str()));
+        fast.SetPosePath(brmath::DefaultPosePath());
+        brmath::FailAllocationAt(refused);
+        fast.ProceedAnimation(3);
+        brmath::FailAllocationAt(0);
+        EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+        fast.ProceedAnimation(3);
+        EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+    }
 }
 
-TEST(KernelsTest, MeshesWithoutFrameListsArePosedByThePlainPath) {
-    KernelGuard restore;
+TEST(KernelsTest, AMeshWithoutPreparedListsIsPosedByThePlainPath) {
     PosedTubes tubes;
     Actor fast;
-    brmath::UseKernels(brmath::FastKernels());
     ASSERT_TRUE(fast.LoadMesh(tubes.path.c_str()));
+    fast.EvaluatePose(3);
+    brmath::PoseWorkspace workspace;
     for (int m = 0; m < fast.meshCount; ++m) {
-        brmath::Mesh& mesh = fast.meshes[m];
-        brmath::FreeBytes(mesh.frameSlots);
-        mesh.frameSlots = nullptr;
+        brmath::PoseMesh({&fast.meshes[m], fast.joints, nullptr}, brmath::DefaultPosePath(), workspace);
     }
-    fast.ProceedAnimation(3);
+    EXPECT_EQ(workspace.positions, nullptr);  // no scratch was asked for
     EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "actor/actor.h"
+#include "anim/prepared_mesh.h"
 #include "md5/read_failure.h"
 #include "support/float_bits.h"
 #include "support/sample_models.h"
@@ -186,13 +187,15 @@ TEST(MeshReaderTest, ListsTheTrianglesWhoseTangentFramesVerticesKeep) {
     TempFolder folder;
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", text).c_str()));
-    const brmath::Mesh& mesh = actor.meshes[0];
-    ASSERT_EQ(mesh.frameTriangleCount, 2);
-    EXPECT_EQ(mesh.frameTriangles[0], 1);
-    EXPECT_EQ(mesh.frameTriangles[1], 2);
+    brmath::PreparedMesh prepared;
+    ASSERT_TRUE(brmath::PrepareMesh(actor.meshes[0], prepared));
+    EXPECT_TRUE(brmath::PreparedFor(prepared, actor.meshes[0]));
     // Run on to a whole eight with the last.
-    for (int f = 2; f < 8; ++f) EXPECT_EQ(mesh.frameTriangles[f], 2);
+    ASSERT_EQ(prepared.frameTriangleCount, 2);
+    const int32_t list[] = {1, 2, 2, 2, 2, 2, 2, 2};
+    for (int f = 0; f < 8; ++f) EXPECT_EQ(prepared.frameTriangles[f], list[f]);
     // Each vertex's place in that list: vertex 0 last appears in triangle 1.
     const int32_t slots[] = {0, 1, 1, 1, -1};
-    for (int v = 0; v < 5; ++v) EXPECT_EQ(mesh.frameSlots[v], slots[v]) << "vertex " << v;
+    for (int v = 0; v < 5; ++v) EXPECT_EQ(prepared.frameSlots[v], slots[v]) << "vertex " << v;
+    brmath::ReleasePreparedMesh(prepared);
 }

@@ -1,57 +1,39 @@
 #pragma once
 
-#include "actor/actor.h"
+// The passes that pose a mesh, each in the forms that give the same bits: Plain,
+// written as the formulas read, on the vertex records; Sse2 (and Avx), through the
+// packed rows of a PoseWorkspace, several vertices or triangles at once. One file per
+// algorithm holds its forms side by side; the Avx form has a file of its own because
+// only that file is compiled for AVX.
 #include "anim/pose_workspace.h"
+#include "anim/prepared_mesh.h"
+#include "model/model.h"
 
 namespace brmath {
 
-// Posing one mesh: skinning, vertex normals, tangent frames. Paths that give identical
-// bits: a plain one written as the formulas read, and a fast one that works through
-// packed scratch rows with SSE (tangent frames with AVX where offered), several
-// vertices or triangles at once, keeping every element's operations and their order.
-struct DeformKernels {
-    // Skins the mesh from the joints' matrices where `skin` says so (otherwise keeps
-    // the positions it has), then computes its vertex normals and tangent frames.
-    void (*deformMesh)(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
-};
-
-// The plain kernels; the SSE ones (the plain ones where SSE is missing: SSE2 is part
-// of every x86-64 processor and of the 32-bit build's baseline); the AVX ones, which
-// differ only in computing tangent frames eight to a register (null unless built in,
-// on x86-64, and offered by this processor and system); and the fastest of these,
-// which posing uses unless told otherwise.
-const DeformKernels& PlainKernels();
-const DeformKernels& SseKernels();
-const DeformKernels* AvxKernels();
-const DeformKernels& FastKernels();
-
-// The kernels posing uses: the fast ones unless a test or benchmark chose otherwise.
-const DeformKernels& ActiveKernels();
-void UseKernels(const DeformKernels& kernels);
-
-// The plain path, a kernel at a time.
+// skinning.cpp: every vertex placed from its weights and the joints' matrices.
 void SkinVerticesPlain(Mesh& mesh, const Joint* joints);
+// Into the workspace's positions, clearing its normal sums; or the positions the
+// vertices already have, copied there.
+void SkinIntoWorkspaceSse2(const Mesh& mesh, const Joint* joints, PoseWorkspace& workspace);
+void CopyPositionsIntoWorkspaceSse2(const Mesh& mesh, PoseWorkspace& workspace);
+
+// vertex_normals.cpp: each face's normal added to its corners, then normalised.
 void ComputeVertexNormalsPlain(Mesh& mesh);
+// Only the sums, into the workspace; WriteVerticesSse2 normalises them.
+void SumFaceNormalsSse2(const Mesh& mesh, PoseWorkspace& workspace);
+
+// tangent_frames.cpp, tangent_frames_avx.cpp: each triangle's tangent frame, written to
+// its corners (the plain form) or, for the frame triangles, into the workspace.
 void ComputeTangentFramesPlain(Mesh& mesh);
-void DeformMeshPlain(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
-
-// The fast path, a pass at a time over the workspace: positions (skinned, or copied
-// from the vertices) with the normal sums cleared; the faces' normals summed into
-// their corners; the frame triangles' tangent frames; and last one pass over the
-// vertex records that writes positions, normalised normals and tangent frames.
-void SkinIntoWorkspace(const Mesh& mesh, const Joint* joints, PoseWorkspace& workspace);
-void CopyPositionsIntoWorkspace(const Mesh& mesh, PoseWorkspace& workspace);
-void SumFaceNormalsFast(const Mesh& mesh, PoseWorkspace& workspace);
-void ComputeTangentFramesFast(const Mesh& mesh, PoseWorkspace& workspace);
-void ComputeTangentFramesAvx(const Mesh& mesh, PoseWorkspace& workspace);
-void WriteVerticesFast(Mesh& mesh, const PoseWorkspace& workspace);
-// Both fall back to the plain path for a mesh without frame lists or when the
-// workspace cannot grow.
-void DeformMeshSse(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
-void DeformMeshAvx(Mesh& mesh, bool skin, const Joint* joints, PoseWorkspace& workspace);
-
+void ComputeTangentFramesSse2(const Mesh& mesh, const PreparedMesh& prepared, PoseWorkspace& workspace);
+void ComputeTangentFramesAvx(const Mesh& mesh, const PreparedMesh& prepared, PoseWorkspace& workspace);
 // The handedness test compares a float dot product, as computed, with the double 1e-6;
 // for a float that is the same as comparing with the smallest float not below 1e-6.
 float HandednessThreshold();
+
+// vertex_write.cpp: one pass over the vertex records, writing the workspace's
+// positions, normalised normals and the tangent frames of their frame triangles.
+void WriteVerticesSse2(Mesh& mesh, const PreparedMesh& prepared, const PoseWorkspace& workspace);
 
 }  // namespace brmath

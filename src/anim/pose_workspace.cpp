@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "actor/allocation.h"
+#include "base/allocation.h"
 
 namespace brmath {
 

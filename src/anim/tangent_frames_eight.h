@@ -10,56 +10,27 @@
 // two SSE registers side by side (two chains of divisions and roots for the processor
 // to overlap), or one AVX register.
 #include "anim/kernels.h"
+#include "anim/lane_vectors.h"
 #include "anim/sse_lanes.h"
-
-// The helpers below are small and called a few times per eight triangles: calls
-// would cost more than their bodies.
-#if defined(__GNUC__)
-#define BRMATH_INLINE inline __attribute__((always_inline))
-#else
-#define BRMATH_INLINE inline
-#endif
 
 namespace brmath {
 namespace {
 
 template <typename Eight>
-struct Eight3 {
-    Eight x, y, z;
-};
-
-template <typename Eight>
-BRMATH_INLINE Eight3<Eight> Minus(const Eight3<Eight>& p, const Eight3<Eight>& q) {
-    return {p.x - q.x, p.y - q.y, p.z - q.z};
-}
-
-template <typename Eight>
-BRMATH_INLINE Eight3<Eight> Cross(const Eight3<Eight>& p, const Eight3<Eight>& q) {
-    return {p.y * q.z - p.z * q.y, p.z * q.x - p.x * q.z, p.x * q.y - p.y * q.x};
-}
-
-// Vector3::Normalize: divide by the length unless it is zero or NaN.
-template <typename Eight>
-BRMATH_INLINE void Normalize(Eight3<Eight>& v) {
-    const Eight length = Eight::Sqrt((v.x * v.x + v.y * v.y) + v.z * v.z);
-    const Eight divide = Eight::NonZero(length);
-    v.x = Eight::Select(divide, v.x / length, v.x);
-    v.y = Eight::Select(divide, v.y / length, v.y);
-    v.z = Eight::Select(divide, v.z / length, v.z);
-}
+using Eight3 = Vector3Lanes<Eight>;
 
 // Corner c of eight triangles: lanes 0-3 from the first four, 4-7 from the others.
 template <typename Eight>
-BRMATH_INLINE Eight3<Eight> GatherCorner(const float* positions, const int32_t* const corner[8], int c) {
+BRMATH_LANES_INLINE Eight3<Eight> GatherCorner(const float* positions, const int32_t* const corner[8], int c) {
     const Lanes3 low = GatherRows(RowOf(positions, corner[0][c]), RowOf(positions, corner[1][c]),
                                   RowOf(positions, corner[2][c]), RowOf(positions, corner[3][c]));
     const Lanes3 high = GatherRows(RowOf(positions, corner[4][c]), RowOf(positions, corner[5][c]),
                                    RowOf(positions, corner[6][c]), RowOf(positions, corner[7][c]));
-    return {Eight::Join(low.x, high.x), Eight::Join(low.y, high.y), Eight::Join(low.z, high.z)};
+    return {Eight::Join(low.x.v, high.x.v), Eight::Join(low.y.v, high.y.v), Eight::Join(low.z.v, high.z.v)};
 }
 
 // Nine rows of four lanes become four records of twelve floats.
-BRMATH_INLINE void StoreFourFrames(__m128 tx, __m128 ty, __m128 tz, __m128 bx, __m128 by, __m128 bz, __m128 nx, __m128 ny,
+BRMATH_LANES_INLINE void StoreFourFrames(__m128 tx, __m128 ty, __m128 tz, __m128 bx, __m128 by, __m128 bz, __m128 nx, __m128 ny,
                             __m128 nz, float* out) {
     _MM_TRANSPOSE4_PS(tx, ty, tz, bx);
     _MM_TRANSPOSE4_PS(by, bz, nx, ny);
@@ -76,15 +47,15 @@ BRMATH_INLINE void StoreFourFrames(__m128 tx, __m128 ty, __m128 tz, __m128 bx, _
 }
 
 template <typename Eight>
-void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
+void TangentFramesEight(const Mesh& mesh, const PreparedMesh& prepared, PoseWorkspace& workspace) {
     // Read once: the stores below could alias the mesh as far as the compiler knows.
     const float* positions = workspace.positions;
     const MeshTriangle* triangles = mesh.triangles;
-    const int32_t* frameTriangles = mesh.frameTriangles;
-    const float* frameTexture = mesh.frameTexture;
+    const int32_t* frameTriangles = prepared.frameTriangles;
+    const float* frameTexture = prepared.frameTexture;
     const Eight threshold = Eight::Splat(HandednessThreshold());
     const Eight minusOne = Eight::Splat(-1.0f);
-    const int32_t count = mesh.frameTriangleCount;
+    const int32_t count = prepared.frameTriangleCount;
     // The lists run on to a whole eight, repeating the last triangle, and the workspace
     // has room for their frames: every eight is computed and stored whole.
     for (int32_t f = 0; f < count; f += 8) {
@@ -139,4 +110,3 @@ void TangentFramesEight(const Mesh& mesh, PoseWorkspace& workspace) {
 }  // namespace
 }  // namespace brmath
 
-#undef BRMATH_INLINE

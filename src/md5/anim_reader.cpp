@@ -1,9 +1,10 @@
-// Reading a .md5anim file into a new clip of an actor whose skeleton is in place.
+// Reading a .md5anim file's text into a clip of a skeleton.
+#include "md5/anim_reader.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "actor/actor.h"
-#include "actor/allocation.h"
+#include "base/allocation.h"
 #include "md5/reader_steps.h"
 
 namespace brmath {
@@ -25,11 +26,12 @@ int ComponentCount(uint8_t flags) {
 // joints reads in n log n rather than n squared.
 class JointsByName {
 public:
-    explicit JointsByName(const Actor& actor) : actor_(actor), order_(AllocateArray<int32_t>(actor.jointCount)) {
+    explicit JointsByName(const ModelRecords& skeleton)
+        : skeleton_(skeleton), order_(AllocateArray<int32_t>(skeleton.jointCount)) {
         if (order_ == nullptr) return;
-        for (int32_t i = 0; i < actor.jointCount; ++i) order_[i] = i;
-        std::sort(order_, order_ + actor.jointCount, [this](int32_t a, int32_t b) {
-            const int order = std::strcmp(actor_.joints[a].name, actor_.joints[b].name);
+        for (int32_t i = 0; i < skeleton.jointCount; ++i) order_[i] = i;
+        std::sort(order_, order_ + skeleton.jointCount, [this](int32_t a, int32_t b) {
+            const int order = std::strcmp(skeleton_.joints[a].name, skeleton_.joints[b].name);
             return order != 0 ? order < 0 : a < b;
         });
     }
@@ -37,18 +39,18 @@ public:
     JointsByName(const JointsByName&) = delete;
     JointsByName& operator=(const JointsByName&) = delete;
 
-    bool Ready() const { return order_ != nullptr || actor_.jointCount == 0; }
+    bool Ready() const { return order_ != nullptr || skeleton_.jointCount == 0; }
     Joint* Find(const char* name) const {
-        int32_t* end = order_ + actor_.jointCount;
+        int32_t* end = order_ + skeleton_.jointCount;
         int32_t* first = std::lower_bound(order_, end, name, [this](int32_t index, const char* key) {
-            return std::strcmp(actor_.joints[index].name, key) < 0;
+            return std::strcmp(skeleton_.joints[index].name, key) < 0;
         });
-        if (first == end || std::strcmp(actor_.joints[*first].name, name) != 0) return nullptr;
-        return &actor_.joints[*first];
+        if (first == end || std::strcmp(skeleton_.joints[*first].name, name) != 0) return nullptr;
+        return &skeleton_.joints[*first];
     }
 
 private:
-    const Actor& actor_;
+    const ModelRecords& skeleton_;
     int32_t* order_;
 };
 
@@ -61,7 +63,7 @@ bool ReadHeader(TextFile& file, Animation& clip, ReadFailure* failure) {
 }
 
 // A hierarchy entry:  "name" parent flags startIndex  // comment
-bool ReadTrackEntry(TextFile& file, const Actor& actor, const JointsByName& joints, AnimTrack& track, char* scratch,
+bool ReadTrackEntry(TextFile& file, const ModelRecords& skeleton, const JointsByName& joints, AnimTrack& track, char* scratch,
                     const FileNotes& notes, ReadFailure* failure) {
     int32_t parentIndex = 0, flags = 0;
     if (!ReadQuoted(file, "a quoted joint name", scratch, failure) ||
@@ -77,7 +79,7 @@ bool ReadTrackEntry(TextFile& file, const Actor& actor, const JointsByName& join
         notes.Note(Notice::kTrackWithoutJoint, file.LineAt(file.Position()), "track \"%s\" names no joint of the skeleton and drives nothing",
                    scratch);
     }
-    track.parent = (parentIndex >= 0 && parentIndex < actor.jointCount) ? &actor.joints[parentIndex] : nullptr;
+    track.parent = (parentIndex >= 0 && parentIndex < skeleton.jointCount) ? &skeleton.joints[parentIndex] : nullptr;
     track.flags = static_cast<uint8_t>(flags & 0xFF);
     return true;
 }
@@ -115,8 +117,8 @@ bool ReadFrame(TextFile& file, Animation& clip, int32_t frame, ReadFailure* fail
     return true;
 }
 
-// Reads the whole clip; on failure `clip` holds what was read, for ReleaseAnimation.
-bool ReadClip(TextFile& file, Actor& actor, Animation& clip, const FileNotes& notes, ReadFailure* failure) {
+bool ReadClip(TextFile& file, const ModelRecords& skeleton, Animation& clip, const FileNotes& notes,
+              ReadFailure* failure) {
     if (!ReadHeader(file, clip, failure)) return false;
     clip.tracks = AllocateArray<AnimTrack>(clip.trackCount);
     if (clip.trackCount > 0 && clip.tracks == nullptr) {
@@ -131,10 +133,10 @@ bool ReadClip(TextFile& file, Actor& actor, Animation& clip, const FileNotes& no
     if (scratch == nullptr) return RejectWith(failure, file.LineAt(file.Position()), "out of memory");
     bool ok = true;
     {
-        const JointsByName joints(actor);
+        const JointsByName joints(skeleton);
         if (!joints.Ready()) ok = RejectWith(failure, file.LineAt(file.Position()), "out of memory");
         for (int32_t t = 0; ok && t < clip.trackCount; ++t) {
-            ok = ReadTrackEntry(file, actor, joints, clip.tracks[t], scratch, notes, failure);
+            ok = ReadTrackEntry(file, skeleton, joints, clip.tracks[t], scratch, notes, failure);
         }
     }
     if (ok && notes.Wanted() && NextIsSymbol(file, '"')) {
@@ -175,50 +177,11 @@ bool ReadClip(TextFile& file, Actor& actor, Animation& clip, const FileNotes& no
 
 }  // namespace
 
-Joint* Actor::FindJoint(const char* name) {
-    for (int32_t i = 0; i < jointCount; ++i) {
-        if (std::strcmp(joints[i].name, name) == 0) return &joints[i];
-    }
-    return nullptr;
-}
-
-bool Actor::LoadAnimation(const char* path, ReadFailure* failure, const LoadReport* report) {
-    if (joints == nullptr) return RejectWith(failure, 0, "no skeleton to animate");
-    if (path == nullptr) return RejectWith(failure, 0, "no path given");
-    TextFile file;
-    if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
-
-    Animation clip;
-    std::memset(&clip, 0, sizeof(clip));
-    GetPathBaseName(path, clip.name, sizeof(clip.name));
-    const bool read = ReadClip(file, *this, clip, FileNotes(report, path), failure);
-    if (!read) ExplainVersion(file, "animation", "numFrames", failure);
-    if (!read || !AppendAnimation(clip)) {
-        if (read) RejectWith(failure, 0, "out of memory");
-        ReleaseAnimation(clip);
-        return false;
-    }
-    PoseBaseFrame(clip);
-    return true;
-}
-
-bool Actor::AppendAnimation(Animation& clip) {
-    void* grown = ReallocateBytes(animations, sizeof(Animation) * (static_cast<size_t>(animationCount) + 1));
-    if (grown == nullptr) return false;
-    animations = static_cast<Animation*>(grown);
-    animations[animationCount++] = clip;
-    return true;
-}
-
-// Leaves every joint the clip drives in the clip's base frame, parents (which come
-// first in the file) before their children.
-void Actor::PoseBaseFrame(const Animation& clip) {
-    for (int32_t t = 0; t < clip.trackCount; ++t) {
-        const AnimTrack& track = clip.tracks[t];
-        if (track.joint == nullptr) continue;
-        track.joint->matrix.Set(Matrix4::Translation(track.basePosition) * track.baseOrientation.ToMatrix());
-        if (track.parent != nullptr) track.joint->matrix *= track.parent->matrix;
-    }
+bool ReadClipText(TextFile& file, const ModelRecords& skeleton, Animation& clip, const FileNotes& notes,
+                  ReadFailure* failure) {
+    if (ReadClip(file, skeleton, clip, notes, failure)) return true;
+    ExplainVersion(file, "animation", "numFrames", failure);
+    return false;
 }
 
 }  // namespace brmath

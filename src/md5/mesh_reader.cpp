@@ -1,12 +1,9 @@
-// Reading a .md5mesh file into an actor, then the .md5anim files beside it.
-#include <cstdio>
+// Reading a .md5mesh file's text into model records.
+#include "md5/mesh_reader.h"
 
-#include "actor/actor.h"
-#include "actor/allocation.h"
-#include "anim/frame_triangles.h"
+#include "base/allocation.h"
 #include "md5/reader_steps.h"
 #include "math/quaternion.h"
-#include "platform/file_search.h"
 
 namespace brmath {
 
@@ -63,7 +60,7 @@ bool ReadJoint(TextFile& file, Joint* joints, int32_t i, char* scratch, ReadFail
         Joint& parent = joints[parentIndex];
         CopyStringBounded(joint.parentName, parent.name, kJointNameSize);
         const int32_t before = parent.childCount;
-        Actor::AddChild(&parent, &joint);
+        AddChild(&parent, &joint);
         if (parent.childCount == before) return OutOfMemory(failure, file);
         joint.parent = &parent;
     }
@@ -209,11 +206,6 @@ bool CheckWeightRanges(TextFile& file, size_t verticesAt, const Mesh& mesh, int3
     return true;
 }
 
-// Derives what posing needs beside the mesh (see Mesh).
-bool PrepareForPosing(const TextFile& file, Mesh& mesh, ReadFailure* failure) {
-    return ListFrameTriangles(mesh) || OutOfMemory(failure, file);
-}
-
 bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount, char* scratch,
               const FileNotes& notes, ReadFailure* failure) {
     if (!SeekRequired(file, "mesh", failure) || !SeekRequired(file, "shader", failure) ||
@@ -226,12 +218,10 @@ bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount,
     const size_t verticesAt = file.Position();
     return ReadVertices(file, mesh, notes, failure) && ReadTriangles(file, mesh, notes, failure) &&
            ReadWeights(file, mesh, jointCount, notes, failure) &&
-           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure) && PrepareForPosing(file, mesh, failure);
+           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure);
 }
 
-// Reads the whole model into `model`, an empty actor. On failure `model` holds what
-// was read so far, consistently, for its destructor to free.
-bool ReadModel(TextFile& file, Actor& model, const FileNotes& notes, ReadFailure* failure) {
+bool ReadModel(TextFile& file, ModelRecords& model, const FileNotes& notes, ReadFailure* failure) {
     char* scratch = static_cast<char*>(AllocateBytes(kTextBufferSize));
     if (scratch == nullptr) return OutOfMemory(failure, file);
     bool ok = SeekRequired(file, "numJoints", failure) &&
@@ -272,10 +262,6 @@ bool ReadModel(TextFile& file, Actor& model, const FileNotes& notes, ReadFailure
             mesh.triangleCount = 0;
             mesh.weights = nullptr;
             mesh.weightCount = 0;
-            mesh.frameTriangles = nullptr;
-            mesh.frameTriangleCount = 0;
-            mesh.frameSlots = nullptr;
-            mesh.frameTexture = nullptr;
         }
         for (int32_t m = 0; ok && m < model.meshCount; ++m) {
             ok = ReadMesh(file, model.meshes[m], m, model.jointCount, scratch, notes, failure);
@@ -288,53 +274,10 @@ bool ReadModel(TextFile& file, Actor& model, const FileNotes& notes, ReadFailure
 
 }  // namespace
 
-bool Actor::LoadMesh(const char* path, ReadFailure* failure, const LoadReport* report) {
-    if (path == nullptr) return RejectWith(failure, 0, "no path given");
-    char folder[kTextBufferSize];
-    char pattern[kTextBufferSize];
-    if (!GetMeshFolder(path, folder, sizeof(folder))) return RejectWith(failure, 0, "the path is too long");
-    const int patternLength = std::snprintf(pattern, sizeof(pattern), "%s\\*.md5anim", folder);
-    if (patternLength < 0 || patternLength >= static_cast<int>(sizeof(pattern))) {
-        return RejectWith(failure, 0, "the path is too long");
-    }
-
-    // Drawing reads the model: a device that calls back to replace it is refused.
-    if (drawing_ > 0) return RejectWith(failure, 0, "the actor is being drawn");
-
-    TextFile file;
-    if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
-    const FileNotes notes(report, path);
-    {
-        Actor model;
-        if (!ReadModel(file, model, notes, failure)) {
-            ExplainVersion(file, "mesh", "numJoints", failure);
-            return false;
-        }
-        TakeModel(model);
-    }
-    SkinVertices();
-    loaded = true;
-
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            char animationPath[kTextBufferSize];
-            const int length = std::snprintf(animationPath, sizeof(animationPath), "%s\\%s", folder, found.cFileName);
-            // A name that does not fit would open another file: pass over it.
-            if (length <= 0 || length >= static_cast<int>(sizeof(animationPath))) {
-                notes.Note(Notice::kClipLeftOut, 0, "clip %s left out: its path is too long", found.cFileName);
-                continue;
-            }
-            ReadFailure clipFailure;
-            if (!LoadAnimation(animationPath, &clipFailure, report) && notes.Wanted()) {
-                FileNotes(report, animationPath).Note(Notice::kClipLeftOut, clipFailure.line, "clip left out: %s", clipFailure.message);
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    if (currentAnimation >= animationCount) currentAnimation = 0;
-    return true;
+bool ReadMeshText(TextFile& file, ModelRecords& model, const FileNotes& notes, ReadFailure* failure) {
+    if (ReadModel(file, model, notes, failure)) return true;
+    ExplainVersion(file, "mesh", "numJoints", failure);
+    return false;
 }
 
 }  // namespace brmath

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "actor/allocation.h"
+#include "base/allocation.h"
 #include "platform/file_io.h"
 
 namespace brmath {

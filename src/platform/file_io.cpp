@@ -8,7 +8,7 @@
 #include <unistd.h>
 #endif
 
-#include "actor/allocation.h"
+#include "base/allocation.h"
 
 namespace brmath {
 

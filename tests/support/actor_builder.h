@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "actor/actor.h"
-#include "actor/allocation.h"
-#include "anim/frame_triangles.h"
+#include "base/allocation.h"
 
 namespace brmath_test {
 
-// Builds actors in memory, owned the way the readers own them (frame lists included),
+// Builds actors in memory, owned the way the readers own them,
 // for tests of posing, normals and drawing that need no file.
 struct MeshLayout {
     std::vector<brmath::Vector3> positions;
@@ -49,7 +48,6 @@ inline void AddMeshes(brmath::Actor& actor, const std::vector<MeshLayout>& layou
         mesh.vertices = CopyToHeap(vertices);
         mesh.triangleCount = static_cast<int32_t>(triangles.size());
         mesh.triangles = CopyToHeap(triangles);
-        brmath::ListFrameTriangles(mesh);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "actor/actor.h"
-#include "actor/allocation.h"
+#include "base/allocation.h"
 #include "commands.h"
 #include "model_loading.h"
 

@@ -1,5 +1,6 @@
-// Vertex normals with SSE: faces four at a time summed into packed rows, then the
-// vertex records written in one pass, four normals normalised at a time.
+// The vertex write of the fast paths: one pass over the vertex records, four at a
+// time, normalising four normals together and writing position, normal and the
+// tangent frame of the vertex's frame triangle.
 #if defined(__SSE2__)
 #include <cstddef>
 
@@ -25,47 +26,19 @@ float* FieldOf(MeshVertex& vertex, size_t offset) {
 
 }  // namespace
 
-void SumFaceNormalsFast(const Mesh& mesh, PoseWorkspace& workspace) {
-    // Read once: the stores below could alias the mesh as far as the compiler knows.
-    const float* positions = workspace.positions;
-    float* sums = workspace.normalSums;
-    const MeshTriangle* triangles = mesh.triangles;
-    const int32_t count = mesh.triangleCount;
-    const __m128 signs = _mm_set1_ps(-0.0f);
-    for (int32_t t = 0; t < count; ++t) {
-        const int32_t* index = triangles[t].indices;
-        float* sum0 = RowOf(sums, index[0]);
-        float* sum1 = RowOf(sums, index[1]);
-        float* sum2 = RowOf(sums, index[2]);
-        const __m128 p0 = _mm_loadu_ps(RowOf(positions, index[0]));
-        const __m128 e1 = _mm_sub_ps(_mm_loadu_ps(RowOf(positions, index[1])), p0);
-        const __m128 e2 = _mm_xor_ps(_mm_sub_ps(_mm_loadu_ps(RowOf(positions, index[2])), p0), signs);
-        // The cross product a row at a time: (y, z, x) * (z, x, y) - (z, x, y) * (y, z, x).
-        const __m128 e1yzx = _mm_shuffle_ps(e1, e1, _MM_SHUFFLE(3, 0, 2, 1));
-        const __m128 e1zxy = _mm_shuffle_ps(e1, e1, _MM_SHUFFLE(3, 1, 0, 2));
-        const __m128 e2yzx = _mm_shuffle_ps(e2, e2, _MM_SHUFFLE(3, 0, 2, 1));
-        const __m128 e2zxy = _mm_shuffle_ps(e2, e2, _MM_SHUFFLE(3, 1, 0, 2));
-        const __m128 face = _mm_sub_ps(_mm_mul_ps(e1yzx, e2zxy), _mm_mul_ps(e1zxy, e2yzx));
-        // Added to each corner in triangle order, x, y and z side by side.
-        _mm_storeu_ps(sum0, _mm_add_ps(_mm_loadu_ps(sum0), face));
-        _mm_storeu_ps(sum1, _mm_add_ps(_mm_loadu_ps(sum1), face));
-        _mm_storeu_ps(sum2, _mm_add_ps(_mm_loadu_ps(sum2), face));
-    }
-}
-
-void WriteVerticesFast(Mesh& mesh, const PoseWorkspace& workspace) {
+void WriteVerticesSse2(Mesh& mesh, const PreparedMesh& prepared, const PoseWorkspace& workspace) {
     const float* positions = workspace.positions;
     const float* sums = workspace.normalSums;
     const float* frames = workspace.frames;
     MeshVertex* vertices = mesh.vertices;
-    const int32_t* slots = mesh.frameSlots;
+    const int32_t* slots = prepared.frameSlots;
     const int32_t count = mesh.vertexCount;
     for (int32_t v = 0; v < count; v += 4) {
         const int lanes = count - v < 4 ? count - v : 4;
         const float* row[4];
         for (int lane = 0; lane < 4; ++lane) row[lane] = RowOf(sums, v + (lane < lanes ? lane : lanes - 1));
         Lanes3 normal = GatherRows(row[0], row[1], row[2], row[3]);
-        NormalizeLanes(normal);
+        Normalize(normal);
         __m128 normals[4];
         ScatterToRows(normal, normals);
         for (int lane = 0; lane < lanes; ++lane) {

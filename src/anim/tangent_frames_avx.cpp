@@ -34,8 +34,8 @@ struct AvxEight {
 
 }  // namespace
 
-void ComputeTangentFramesAvx(const Mesh& mesh, PoseWorkspace& workspace) {
-    TangentFramesEight<AvxEight>(mesh, workspace);
+void ComputeTangentFramesAvx(const Mesh& mesh, const PreparedMesh& prepared, PoseWorkspace& workspace) {
+    TangentFramesEight<AvxEight>(mesh, prepared, workspace);
 }
 
 }  // namespace brmath

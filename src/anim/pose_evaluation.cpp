@@ -1,25 +1,8 @@
-// Choosing a clip and posing the skeleton at a frame of it.
-#include "actor/actor.h"
+#include "anim/pose_evaluation.h"
 
 namespace brmath {
 
-bool Actor::SetAnimation(int32_t index) {
-    if (index < 0 || index >= animationCount) return false;
-    currentAnimation = index;
-    return true;
-}
-
-void Actor::ProceedAnimation(int32_t frame) {
-    if (animations == nullptr || !animated) return;
-    // A stale clip index never reads outside the clips: nothing is posed.
-    if (currentAnimation < 0 || currentAnimation >= animationCount) return;
-    EvaluatePose(frame);
-    SkinVertices();
-}
-
-void Actor::EvaluatePose(int32_t frame) {
-    if (currentAnimation < 0 || currentAnimation >= animationCount) return;
-    const Animation& clip = animations[currentAnimation];
+void PoseClipFrame(const Animation& clip, int32_t frame) {
     // The frame number wraps into the clip, negative numbers too (-1 is the last key).
     // A clip without frames shows its base frame.
     int32_t key = -1;
@@ -39,6 +22,15 @@ void Actor::EvaluatePose(int32_t frame) {
         const Matrix4 translation = Matrix4::Translation(position);
         const Matrix4 rotation = orientation.ToMatrix();
         track.joint->matrix.Set(translation * rotation);
+        if (track.parent != nullptr) track.joint->matrix *= track.parent->matrix;
+    }
+}
+
+void PoseBaseFrame(const Animation& clip) {
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        const AnimTrack& track = clip.tracks[t];
+        if (track.joint == nullptr) continue;
+        track.joint->matrix.Set(Matrix4::Translation(track.basePosition) * track.baseOrientation.ToMatrix());
         if (track.parent != nullptr) track.joint->matrix *= track.parent->matrix;
     }
 }

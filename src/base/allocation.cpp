@@ -1,4 +1,4 @@
-#include "actor/allocation.h"
+#include "base/allocation.h"
 
 namespace brmath {
 

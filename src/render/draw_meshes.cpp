@@ -1,5 +1,6 @@
-// Handing an actor's current shape to the device, one triangle list per mesh.
-#include "actor/actor.h"
+// Handing meshes' current shape to the device, one triangle list per mesh.
+#include "render/draw_meshes.h"
+
 #include "platform/device_calls.h"
 #include "render/render_vertex.h"
 
@@ -26,14 +27,8 @@ void Draw(IDirect3DDevice8* device, const RenderVertex* buffer, int32_t triangle
 
 }  // namespace
 
-int32_t Actor::Render(IDirect3DDevice8* device) const {
+int32_t DrawMeshes(const Mesh* meshes, int32_t meshCount, IDirect3DDevice8* device) {
     if (device == nullptr) return 0;
-    // The device may call back into the library; the model stays while it is drawn.
-    struct DrawingScope {
-        int32_t& count;
-        explicit DrawingScope(int32_t& c) : count(c) { ++count; }
-        ~DrawingScope() { --count; }
-    } scope(drawing_);
     RenderVertex buffer[kMaxRenderVertices];
     int64_t filled = 0;
     for (int32_t m = 0; m < meshCount; ++m) {

@@ -1,0 +1,66 @@
+// Choosing a clip, posing the skeleton at a frame of it, and posing every mesh.
+#include <new>
+
+#include "actor/actor.h"
+#include "anim/pose_evaluation.h"
+#include "anim/pose_mesh.h"
+#include "base/allocation.h"
+
+namespace brmath {
+
+bool Actor::SetAnimation(int32_t index) {
+    if (index < 0 || index >= animationCount) return false;
+    currentAnimation = index;
+    return true;
+}
+
+void Actor::ProceedAnimation(int32_t frame) {
+    if (animations == nullptr || !animated) return;
+    // A stale clip index never reads outside the clips: nothing is posed.
+    if (currentAnimation < 0 || currentAnimation >= animationCount) return;
+    EvaluatePose(frame);
+    SkinVertices();
+}
+
+void Actor::EvaluatePose(int32_t frame) {
+    if (currentAnimation < 0 || currentAnimation >= animationCount) return;
+    PoseClipFrame(animations[currentAnimation], frame);
+}
+
+void Actor::SkinVertices() { PoseMeshes(true); }
+
+void Actor::ComputeNormalsAndTangents() { PoseMeshes(false); }
+
+// Meshes share nothing, so each is posed whole before the next.
+void Actor::PoseMeshes(bool skin) {
+    PrepareMeshes();
+    for (int32_t m = 0; m < meshCount; ++m) {
+        const PreparedMesh* prepared = m < preparedCount_ ? &prepared_[m] : nullptr;
+        PoseMesh({&meshes[m], skin ? joints : nullptr, prepared}, posePath_, workspace_);
+    }
+}
+
+// Each mesh's lists, made once for its arrays. Memory refused here only costs speed:
+// a mesh without its lists is posed along the plain path.
+void Actor::PrepareMeshes() {
+    if (posePath_ == PosePath::kPlain) return;
+    if (preparedCount_ != meshCount) {
+        ReleasePrepared();
+        prepared_ = AllocateArray<PreparedMesh>(meshCount);
+        if (prepared_ == nullptr) return;
+        for (int32_t m = 0; m < meshCount; ++m) new (&prepared_[m]) PreparedMesh();
+        preparedCount_ = meshCount;
+    }
+    for (int32_t m = 0; m < meshCount; ++m) {
+        if (!PreparedFor(prepared_[m], meshes[m])) PrepareMesh(meshes[m], prepared_[m]);
+    }
+}
+
+void Actor::ReleasePrepared() {
+    for (int32_t m = 0; m < preparedCount_; ++m) ReleasePreparedMesh(prepared_[m]);
+    FreeBytes(prepared_);
+    prepared_ = nullptr;
+    preparedCount_ = 0;
+}
+
+}  // namespace brmath
