@@ -93,13 +93,25 @@ void NotePastCount(TextFile& file, const char* word, const char* count, int32_t 
     }
 }
 
-bool ReadVertices(TextFile& file, Mesh& mesh, const FileNotes& notes, ReadFailure* failure) {
+// Where each vertex record of a mesh starts, kept while the mesh is read: a vertex's
+// weights can be checked only once the weights are read, and a fault names its line.
+struct VertexRecords {
+    size_t* starts = nullptr;
+    VertexRecords() = default;
+    ~VertexRecords() { FreeBytes(starts); }
+    VertexRecords(const VertexRecords&) = delete;
+    VertexRecords& operator=(const VertexRecords&) = delete;
+};
+
+bool ReadVertices(TextFile& file, Mesh& mesh, VertexRecords& records, const FileNotes& notes,
+                  ReadFailure* failure) {
     if (!SeekRequired(file, "numverts", failure) ||
         !ReadCount(file, "vertex count", kMinVertexBytes, &mesh.vertexCount, failure)) {
         return false;
     }
     mesh.vertices = AllocateArray<MeshVertex>(mesh.vertexCount);
-    if (mesh.vertexCount > 0 && mesh.vertices == nullptr) {
+    records.starts = AllocateArray<size_t>(mesh.vertexCount);
+    if (mesh.vertexCount > 0 && (mesh.vertices == nullptr || records.starts == nullptr)) {
         mesh.vertexCount = 0;
         return OutOfMemory(failure, file);
     }
@@ -107,6 +119,8 @@ bool ReadVertices(TextFile& file, Mesh& mesh, const FileNotes& notes, ReadFailur
         // Start from zero: a vertex no triangle uses never gets a tangent frame written,
         // and must not show the host whatever the memory held.
         mesh.vertices[v] = MeshVertex{};
+        SkipSpace(file);
+        records.starts[v] = file.Position();
         if (!ReadVertex(file, mesh.vertices[v], failure)) return false;
     }
     NotePastCount(file, "vert", "numverts", mesh.vertexCount, notes);
@@ -173,31 +187,15 @@ bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, const FileNotes
     return true;
 }
 
-// The line of vertex v's record, found again by reading the records before it
-// (only needed to report a fault).
-int VertexLine(TextFile& file, size_t verticesAt, int32_t v) {
-    const size_t saved = file.Position();
-    file.MoveTo(verticesAt);
-    SeekKeyword(file, "numverts", 0);
-    int32_t count = 0;
-    ScanInt(file, &count);
-    MeshVertex vertex;
-    for (int32_t i = 0; i < v; ++i) ReadVertex(file, vertex, nullptr);
-    SkipSpace(file);
-    const int line = file.LineAt(file.Position());
-    file.MoveTo(saved);
-    return line;
-}
-
 // Every vertex's weights must lie inside its mesh's weight array; checked once the
 // mesh's weights are read.
-bool CheckWeightRanges(TextFile& file, size_t verticesAt, const Mesh& mesh, int32_t meshIndex,
+bool CheckWeightRanges(const TextFile& file, const VertexRecords& records, const Mesh& mesh, int32_t meshIndex,
                        ReadFailure* failure) {
     for (int32_t v = 0; v < mesh.vertexCount; ++v) {
         const MeshVertex& vertex = mesh.vertices[v];
         const int64_t end = static_cast<int64_t>(vertex.weightStart) + vertex.weightCount;
         if (vertex.weightStart < 0 || vertex.weightCount < 0 || end > mesh.weightCount) {
-            return RejectWith(failure, VertexLine(file, verticesAt, v),
+            return RejectWith(failure, file.LineAt(records.starts[v]),
                               "expected the weights of vertex %d of mesh %d within its %d weights, found weights %d "
                               "to %lld",
                               v, meshIndex, mesh.weightCount, vertex.weightStart, static_cast<long long>(end) - 1);
@@ -215,10 +213,10 @@ bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount,
     CopyStringBounded(mesh.shader, scratch, kShaderSize);
     mesh.texture = -1;
     mesh.localTexture = -1;
-    const size_t verticesAt = file.Position();
-    return ReadVertices(file, mesh, notes, failure) && ReadTriangles(file, mesh, notes, failure) &&
+    VertexRecords records;
+    return ReadVertices(file, mesh, records, notes, failure) && ReadTriangles(file, mesh, notes, failure) &&
            ReadWeights(file, mesh, jointCount, notes, failure) &&
-           CheckWeightRanges(file, verticesAt, mesh, meshIndex, failure);
+           CheckWeightRanges(file, records, mesh, meshIndex, failure);
 }
 
 bool ReadModel(TextFile& file, ModelRecords& model, const FileNotes& notes, ReadFailure* failure) {

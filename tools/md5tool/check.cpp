@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "actor/actor.h"
-#include "base/allocation.h"
 #include "commands.h"
 #include "model_loading.h"
 
@@ -84,27 +83,22 @@ int CheckAnimation(const std::string& file, const std::string& givenMesh, bool s
         out << file << ": warning: " << mesh << " does not load (check it): no joint names to match against\n";
         skeleton = false;
     }
-    if (!skeleton) {
-        // No skeleton to match names against: a nameless joint, which no track names;
-        // the clip is still read completely.
-        actor.joints = brmath::AllocateArray<brmath::Joint>(1);
-        if (actor.joints == nullptr) throw std::bad_alloc();
-        actor.joints[0] = brmath::Joint{};
-        actor.jointCount = 1;
-    }
-    const LoadOutcome outcome = LoadClipReporting(actor, file, skeleton);
+    brmath::Animation alone;
+    const LoadOutcome outcome = skeleton ? LoadClipReporting(actor, file) : ReadClipAlone(file, &alone);
     if (!outcome.loaded) {
+        if (!skeleton) brmath::ReleaseAnimation(alone);
         out << outcome.where << ": error: " << outcome.reason << "\n";
         return kBadInput;
     }
     const bool warned = PrintWarnings(outcome, out) || (!skeleton && !mesh.empty());
-    const brmath::Animation& clip = actor.animations[actor.animationCount - 1];
+    const brmath::Animation& clip = skeleton ? actor.animations[actor.animationCount - 1] : alone;
     int unmatched = 0;
     for (int t = 0; t < clip.trackCount; ++t) unmatched += clip.tracks[t].joint == nullptr ? 1 : 0;
     out << file << ": OK: " << clip.frameCount << " frames at " << clip.frameRate << " fps, " << clip.trackCount
         << " tracks";
     if (!skeleton) {
         out << (mesh.empty() ? " (no mesh beside it to match joint names against)\n" : "\n");
+        brmath::ReleaseAnimation(alone);
     } else if (unmatched == 0) {
         out << ", every track names a joint of " << mesh << "\n";
     } else {

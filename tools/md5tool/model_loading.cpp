@@ -1,7 +1,12 @@
 #include "model_loading.h"
 
+#include <cstring>
+
+#include "md5/anim_reader.h"
 #include "md5/load_report.h"
 #include "md5/read_failure.h"
+#include "md5/text_file.h"
+#include "md5/text_scan.h"
 
 namespace md5tool {
 
@@ -52,9 +57,20 @@ LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh) {
     });
 }
 
-LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip, bool tracksMatter) {
-    return ReadReporting(clip, tracksMatter, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
+LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip) {
+    return ReadReporting(clip, true, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
         return actor.LoadAnimation(clip.c_str(), failure, report);
+    });
+}
+
+LoadOutcome ReadClipAlone(const std::string& path, brmath::Animation* clip) {
+    std::memset(clip, 0, sizeof(*clip));
+    brmath::GetPathBaseName(path.c_str(), clip->name, sizeof(clip->name));
+    return ReadReporting(path, false, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
+        brmath::TextFile file;
+        if (!file.Open(path.c_str())) return brmath::RejectWith(failure, 0, "cannot open or read the file");
+        return brmath::ReadClipText(file, brmath::ModelRecords{}, *clip, brmath::FileNotes(report, path.c_str()),
+                                    failure);
     });
 }
 

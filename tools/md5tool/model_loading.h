@@ -23,8 +23,12 @@ struct LoadOutcome {
 
 // Reads a mesh file and the clips beside it into `actor`, once.
 LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh);
-// Reads one clip file into `actor`, whose skeleton is in place; with `tracksMatter`
-// false, tracks that name no joint are not worth a warning.
-LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip, bool tracksMatter = true);
+// Reads one clip file into `actor`, whose skeleton is in place.
+LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip);
+
+// Reads one clip file with the library's clip reader against no skeleton (every track
+// then drives nothing, which is not worth a warning); `clip` receives what was read,
+// to be released with brmath::ReleaseAnimation.
+LoadOutcome ReadClipAlone(const std::string& path, brmath::Animation* clip);
 
 }  // namespace md5tool

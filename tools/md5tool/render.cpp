@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "animated_png.h"
+#include "camera.h"
 #include "commands.h"
 #include "image.h"
 #include "model_loading.h"
 #include "output_file.h"
+#include "rasterizer.h"
 #include "software_device.h"
 
 namespace md5tool {
@@ -76,6 +78,14 @@ public:
         SoftwareDevice device;
         actor_.Render(device.Device());
         unknownFormat_ = unknownFormat_ || device.sawUnknownFormat;
+        // The library draws the meshes in order, each triangle in order: the model
+        // says which mesh each triangle belongs to.
+        size_t next = 0;
+        for (int m = 0; m < actor_.meshCount; ++m) {
+            for (int t = 0; t < actor_.meshes[m].triangleCount && next < device.triangles.size(); ++t) {
+                device.triangles[next++].mesh = m;
+            }
+        }
         return std::move(device.triangles);
     }
     bool SawUnknownFormat() const { return unknownFormat_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+// The two-call drawing device md5tool hands the library.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -8,7 +10,6 @@
 #else
 #include "brmath/d3d8_standin.h"
 #endif
-#include "image.h"
 
 namespace md5tool {
 
@@ -21,7 +22,7 @@ struct StreamVertex {
 
 struct StreamTriangle {
     StreamVertex corners[3];
-    int draw;  // which draw call brought it: the mesh, for the sample's colours
+    int mesh = 0;  // the model's mesh it belongs to, set by whoever knows the model
 };
 
 // One call the device received, in order.
@@ -34,12 +35,9 @@ struct DeviceCall {
     size_t firstTriangle = 0;     // where its triangles start in `triangles`
 };
 
-struct Vec3 {
-    float x, y, z;
-};
-
-// A device for hosts without Direct3D: it keeps every triangle it is asked to draw,
-// so that they can be framed and rasterized afterwards.
+// A device for hosts without Direct3D: it records every call and keeps every triangle
+// it is asked to draw, so that they can be framed and rasterized afterwards. On
+// Windows it is shaped as the COM device the library calls there.
 class SoftwareDevice {
 public:
     SoftwareDevice();
@@ -49,8 +47,6 @@ public:
     IDirect3DDevice8* Device() { return reinterpret_cast<IDirect3DDevice8*>(&object_); }
     std::vector<StreamTriangle> triangles;
     std::vector<DeviceCall> calls;
-    int draws = 0;
-    uint32_t lastDrawCount = 0;
     uint32_t vertexShader = 0;
     bool sawUnknownFormat = false;
 
@@ -63,28 +59,5 @@ public:
 private:
     Object object_;
 };
-
-struct Bounds {
-    Vec3 min{1e30f, 1e30f, 1e30f};
-    Vec3 max{-1e30f, -1e30f, -1e30f};
-    void Add(const std::vector<StreamTriangle>& triangles);
-    bool Empty() const { return min.x > max.x; }
-};
-
-// A perspective camera looking at the middle of `bounds` from `yaw` degrees around the
-// vertical axis and `pitch` degrees above, far enough for all of it to fit.
-struct Camera {
-    Vec3 eye, right, up, forward;
-    float focal = 1;  // in pixels
-    float groundHeight = 0;
-    Vec3 groundCenter{0, 0, 0};
-    float groundRadius = 1;
-};
-Camera FrameCamera(const Bounds& bounds, float yawDegrees, float pitchDegrees, int width, int height);
-
-// Rasterizes the triangles with a depth buffer, two-sided lighting from the library's
-// normals, a checker pattern from the texture coordinates and a soft ground shadow,
-// over a light background. Returns the share of pixels the model covers.
-double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& camera, Image& image);
 
 }  // namespace md5tool
