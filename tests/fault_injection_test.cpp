@@ -48,9 +48,9 @@ void ExpectConsistent(Actor& actor) {
 
 TEST(FaultInjectionTest, EveryFailedAllocationLeavesTheActorConsistent) {
     brmath_test::TempFolder before, after;
-    before.Write("old.md5anim", brmath_test::kWorkedClip);
+    before.Write("old.md5anim", brmath_test::kTwoFrameHipClip);
     const std::string previous = before.Write("old.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "\"hip\"", "\"knee\""));
-    after.Write("a.md5anim", brmath_test::kWorkedClip);
+    after.Write("a.md5anim", brmath_test::kTwoFrameHipClip);
     after.Write("b.md5anim", brmath_test::MakeLinearClip(6));
     const std::string path = after.Write("rig.md5mesh", brmath_test::kRigMesh);
 

@@ -11,8 +11,10 @@
 #include "md5/read_failure.h"
 #include "support/actor_snapshot.h"
 #include "support/corpus.h"
+#include "support/float_bits.h"
 #include "support/recording_device.h"
 #include "support/temp_folder.h"
+#include "support/test_names.h"
 
 using brmath::Actor;
 using brmath_test::CorpusEntry;
@@ -23,13 +25,6 @@ std::string FileText(const std::string& path) { return brmath_test::ReadFileByte
 
 class MalformedCorpusTest : public ::testing::TestWithParam<CorpusEntry> {};
 
-std::string NameOf(const ::testing::TestParamInfo<CorpusEntry>& info) {
-    std::string name = info.param.file.substr(info.param.file.find_last_of("/\\") + 1);
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    return name;
-}
 
 }  // namespace
 
@@ -83,10 +78,14 @@ TEST_P(MalformedCorpusTest, IsRefusedWithItsReasonAndTheSlotKeepsItsModel) {
     EXPECT_EQ(actor.joints, joints);
     EXPECT_EQ(actor.meshes, meshes);
     EXPECT_EQ(actor.animationCount, 2);
-    EXPECT_EQ(std::memcmp(&hip, &actor.joints[1].matrix, sizeof(hip)), 0);
+    EXPECT_MATRIX_BITS(actor.joints[1].matrix, hip);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, MalformedCorpusTest, ::testing::ValuesIn(brmath_test::MalformedCorpus()), NameOf);
+INSTANTIATE_TEST_SUITE_P(Corpus, MalformedCorpusTest, ::testing::ValuesIn(brmath_test::MalformedCorpus()),
+                         [](const auto& info) {
+                             const std::string& file = info.param.file;
+                             return brmath_test::TestNameFrom(file.substr(file.find_last_of("/\\") + 1));
+                         });
 
 TEST(StressFileTest, FolderGivenAsTheMeshPath) {
     brmath_test::TempFolder folder;

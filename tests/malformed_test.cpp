@@ -9,8 +9,10 @@
 
 #include "actor/actor.h"
 #include "md5/read_failure.h"
+#include "support/float_bits.h"
 #include "support/sample_models.h"
 #include "support/temp_folder.h"
+#include "support/test_names.h"
 
 using brmath::Actor;
 using brmath_test::TempFolder;
@@ -52,15 +54,6 @@ std::vector<MalformedMesh> MalformedMeshes() {
     };
 }
 
-// A test name from a sample's description.
-template <typename Sample>
-std::string TestName(const ::testing::TestParamInfo<Sample>& info) {
-    std::string name = info.param.name;
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    return name;
-}
 
 void PrintTo(const MalformedMesh& sample, std::ostream* out) { *out << sample.name; }
 
@@ -71,7 +64,7 @@ class MalformedMeshTest : public ::testing::TestWithParam<MalformedMesh> {};
 TEST_P(MalformedMeshTest, IsRejectedAndTheActorKeepsItsModel) {
     const MalformedMesh& sample = GetParam();
     TempFolder folder;
-    folder.Write("walk.md5anim", brmath_test::kWorkedClip);
+    folder.Write("walk.md5anim", brmath_test::kTwoFrameHipClip);
     Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("good.md5mesh", brmath_test::kRigMesh).c_str()));
     ASSERT_TRUE(actor.SetAnimation(0));
@@ -94,7 +87,7 @@ TEST_P(MalformedMeshTest, IsRejectedAndTheActorKeepsItsModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedMeshTest, ::testing::ValuesIn(MalformedMeshes()),
-                         TestName<MalformedMesh>);
+                         [](const auto& info) { return brmath_test::TestNameFrom(info.param.name); });
 
 namespace {
 
@@ -105,7 +98,7 @@ struct MalformedClip {
 };
 
 std::vector<MalformedClip> MalformedClips() {
-    const std::string& clip = brmath_test::kWorkedClip;
+    const std::string& clip = brmath_test::kTwoFrameHipClip;
     return {
         {"missing frame rate", brmath_test::ReplaceOnce(clip, "frameRate", "framerate"), "found no \"frameRate\""},
         {"negative frame count", brmath_test::ReplaceOnce(clip, "numFrames 2", "numFrames -1"), "negative value -1"},
@@ -145,11 +138,11 @@ TEST_P(MalformedClipTest, IsSkippedAndLeavesTheJointsAsTheyWere) {
     EXPECT_NE(std::strstr(failure.message, sample.reason), nullptr) << sample.name << ": \"" << failure.message << "\"";
     EXPECT_GT(failure.line, 0);
     EXPECT_EQ(actor.animationCount, 2);
-    EXPECT_EQ(std::memcmp(&before, &actor.joints[1].matrix, sizeof(before)), 0);
+    EXPECT_MATRIX_BITS(actor.joints[1].matrix, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedClipTest, ::testing::ValuesIn(MalformedClips()),
-                         TestName<MalformedClip>);
+                         [](const auto& info) { return brmath_test::TestNameFrom(info.param.name); });
 
 TEST(MalformedPathTest, TooLongAPathIsRefusedBeforeAnythingChanges) {
     TempFolder folder;

@@ -12,10 +12,6 @@ namespace {
 
 constexpr float kHalfPi = 1.5707963267948966f;
 
-void ExpectSameBits(const Matrix4& a, const Matrix4& b) {
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(brmath_test::Bits(a.m[i]), brmath_test::Bits(b.m[i])) << "element " << i;
-}
-
 Matrix4 FromElements(std::initializer_list<float> values) {
     Matrix4 m;
     int i = 0;
@@ -34,19 +30,19 @@ TEST(Matrix4Test, ProductsApplyTheRightOperandFirst) {
     // a *= b means a = b * a.
     Matrix4 a = r;
     a *= t;
-    ExpectSameBits(a, t * r);
+    EXPECT_MATRIX_BITS(a, t * r);
 }
 
 TEST(Matrix4Test, IdentityIsNeutralInEveryProduct) {
     const Matrix4 m = FromElements({1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 1});
-    ExpectSameBits(Matrix4() * m, m);
-    ExpectSameBits(m * Matrix4(), m);
+    EXPECT_MATRIX_BITS(Matrix4() * m, m);
+    EXPECT_MATRIX_BITS(m * Matrix4(), m);
     Matrix4 a = m;
     a *= Matrix4();
-    ExpectSameBits(a, m);
+    EXPECT_MATRIX_BITS(a, m);
     Matrix4 i;
     i *= m;
-    ExpectSameBits(i, m);
+    EXPECT_MATRIX_BITS(i, m);
 }
 
 TEST(Matrix4Test, ByValueProductRoundsOnceButInPlaceProductRoundsEverySum) {
@@ -91,16 +87,16 @@ TEST(Matrix4Test, TransposeMovesTheTranslationToTheBottomRow) {
     EXPECT_EQ(m.m[13], 0.0f);
     EXPECT_EQ(m.m[14], 0.0f);
     m.Transpose();
-    ExpectSameBits(m, Matrix4::Translation(1, 2, 3));
+    EXPECT_MATRIX_BITS(m, Matrix4::Translation(1, 2, 3));
 }
 
 TEST(Matrix4Test, InvertTranslationAndScaling) {
     Matrix4 t = Matrix4::Translation(1, 2, 3);
     t.Invert();
-    ExpectSameBits(t, Matrix4::Translation(-1, -2, -3));
+    EXPECT_MATRIX_BITS(t, Matrix4::Translation(-1, -2, -3));
     Matrix4 s = Matrix4::Scaling(2, 4, 8);
     s.Invert();
-    ExpectSameBits(s, Matrix4::Scaling(0.5f, 0.25f, 0.125f));
+    EXPECT_MATRIX_BITS(s, Matrix4::Scaling(0.5f, 0.25f, 0.125f));
 }
 
 TEST(Matrix4Test, InvertExchangesRowsAtAZeroPivot) {
@@ -108,7 +104,7 @@ TEST(Matrix4Test, InvertExchangesRowsAtAZeroPivot) {
     Matrix4 swap = FromElements({0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
     const Matrix4 original = swap;
     swap.Invert();
-    ExpectSameBits(swap, original);
+    EXPECT_MATRIX_BITS(swap, original);
 
     Matrix4 r = Matrix4::RotationZ(0.5f) * Matrix4::Translation(3, -2, 1);
     Matrix4 inverse = r;
@@ -148,5 +144,5 @@ TEST(Matrix4Test, SmallBuildersAndAccessors) {
     Matrix4 m = Matrix4::RotationX(0.4f);
     m.SetTranslation(Vector3(4, 5, 6));
     EXPECT_VEC3_EQ(m.GetTranslation(), 4.0f, 5.0f, 6.0f);
-    ExpectSameBits(m.GetRotation(), Matrix4::RotationX(0.4f));
+    EXPECT_MATRIX_BITS(m.GetRotation(), Matrix4::RotationX(0.4f));
 }

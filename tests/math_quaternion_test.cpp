@@ -26,9 +26,6 @@ void ExpectQuaternion(const Quaternion& q, float x, float y, float z, float w, f
     EXPECT_NEAR(q.w, w, tolerance);
 }
 
-void ExpectIdentity(const Matrix4& m) {
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(m.m[i], Matrix4().m[i]) << "element " << i;
-}
 
 }  // namespace
 
@@ -51,11 +48,11 @@ TEST(QuaternionTest, SetFromXYZCompletesW) {
 }
 
 TEST(QuaternionTest, ZeroAndIdentityQuaternionsGiveTheIdentityMatrix) {
-    ExpectIdentity(Quaternion().ToMatrix());
-    ExpectIdentity(Quaternion(0, 0, 0, 1).ToMatrix());
+    EXPECT_MATRIX_BITS(Quaternion().ToMatrix(), Matrix4());
+    EXPECT_MATRIX_BITS(Quaternion(0, 0, 0, 1).ToMatrix(), Matrix4());
     Matrix4 m = Matrix4::Translation(1, 2, 3);
     m.Set(Quaternion(0, 0, 0, 1));
-    ExpectIdentity(m);
+    EXPECT_MATRIX_BITS(m, Matrix4());
 }
 
 TEST(QuaternionTest, QuarterTurnAboutZMatchesTheMatrixBuilder) {

@@ -114,7 +114,7 @@ TEST(Md5ToolTest, CheckAcceptsTheSampleAndNamesReasons) {
     std::string mesh = brmath_test::kRigMesh;
     mesh.replace(mesh.find("tri 0 0 1 2"), 11, "tri 0 0 1 9");
     const std::string bad = temp.Write("bad.md5mesh", mesh);
-    std::string clip = brmath_test::kWorkedClip;
+    std::string clip = brmath_test::kTwoFrameHipClip;
     clip.replace(clip.find("0.7 0.8"), 7, "0.7");
     const std::string badClip = temp.Write("short.md5anim", clip);
     const Result result = Tool({"check", bad, badClip});
@@ -252,8 +252,8 @@ TEST(Md5ToolTest, CheckNamesTheReasonForEveryCorpusFile) {
 TEST(Md5ToolTest, InfoAndCheckSayWhatTheLibraryLeftOut) {
     brmath_test::TempFolder temp;
     // A truncated clip, a track naming no joint, and a mesh block past numMeshes.
-    temp.Write("a.md5anim", brmath_test::kWorkedClip.substr(0, brmath_test::kWorkedClip.find("frame 1")));
-    temp.Write("b.md5anim", brmath_test::ReplaceOnce(brmath_test::kWorkedClip, "\"hip\"", "\"knee\""));
+    temp.Write("a.md5anim", brmath_test::kTwoFrameHipClip.substr(0, brmath_test::kTwoFrameHipClip.find("frame 1")));
+    temp.Write("b.md5anim", brmath_test::ReplaceOnce(brmath_test::kTwoFrameHipClip, "\"hip\"", "\"knee\""));
     const std::string mesh = temp.Write(
         "rig.md5mesh", brmath_test::kRigMesh + "mesh {\n shader \"extra\"\n numverts 0 numtris 0 numweights 0\n}\n");
     const Result info = Tool({"info", mesh});
@@ -269,11 +269,11 @@ TEST(Md5ToolTest, InfoAndCheckSayWhatTheLibraryLeftOut) {
     // A clip beside two meshes is read against the one its name begins with, or
     // the one named, and never against a guess.
     temp.Write("other.md5mesh", brmath_test::kRigMesh);
-    const std::string clip = temp.Write("rig_walk.md5anim", brmath_test::kWorkedClip);
+    const std::string clip = temp.Write("rig_walk.md5anim", brmath_test::kTwoFrameHipClip);
     const Result chosen = Tool({"check", clip});
     EXPECT_EQ(chosen.status, md5tool::kSuccess) << chosen.err;
     EXPECT_NE(chosen.out.find("every track names a joint of " + mesh), std::string::npos) << chosen.out;
-    const std::string walk = temp.Write("walk.md5anim", brmath_test::kWorkedClip);
+    const std::string walk = temp.Write("walk.md5anim", brmath_test::kTwoFrameHipClip);
     EXPECT_EQ(Tool({"check", walk}).status, md5tool::kBadUsage);
     const Result named = Tool({"check", walk, "--mesh", mesh});
     EXPECT_EQ(named.status, md5tool::kSuccess) << named.err;

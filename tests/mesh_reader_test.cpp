@@ -7,6 +7,7 @@
 #include "actor/actor.h"
 #include "anim/prepared_mesh.h"
 #include "md5/read_failure.h"
+#include "support/actor_snapshot.h"
 #include "support/float_bits.h"
 #include "support/sample_models.h"
 #include "support/temp_folder.h"
@@ -34,7 +35,7 @@ TEST(MeshReaderTest, ReadsJointsMeshesAndBindPose) {
     EXPECT_EQ(hip.parent, &origin);
     EXPECT_EQ(hip.childCount, 0);
     // Orientation (0, 0, 0) is the identity: the bind pose is a pure translation.
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(hip.matrix.m[i], Matrix4::Translation(0, 1, 0).m[i]);
+    EXPECT_MATRIX_BITS(hip.matrix, Matrix4::Translation(0, 1, 0));
 
     ASSERT_EQ(actor.meshCount, 1);
     const brmath::Mesh& mesh = actor.meshes[0];
@@ -124,10 +125,7 @@ TEST(MeshReaderTest, CarriageReturnsReadLikePlainLineBreaks) {
     Actor plain, windows;
     ASSERT_TRUE(plain.LoadMesh(folder.Write("a.md5mesh", brmath_test::kRigMesh).c_str()));
     ASSERT_TRUE(windows.LoadMesh(folder.Write("b.md5mesh", crlf).c_str()));
-    for (int v = 0; v < 3; ++v) {
-        EXPECT_EQ(std::memcmp(&plain.meshes[0].vertices[v], &windows.meshes[0].vertices[v], sizeof(brmath::MeshVertex)),
-                  0);
-    }
+    EXPECT_TRUE(brmath_test::SameActorBits(plain, windows));
 }
 
 TEST(MeshReaderTest, LongJointNamesAreCutAndTerminated) {

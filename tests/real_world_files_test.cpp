@@ -88,7 +88,7 @@ TEST(RealWorldFilesTest, NamedPipesAreNeverOpened) {
     EXPECT_STREQ(failure.message, "cannot open or read the file");
 
     ASSERT_EQ(mkfifo(folder.File("a.md5anim").c_str(), 0600), 0);
-    folder.Write("b.md5anim", brmath_test::kWorkedClip);
+    folder.Write("b.md5anim", brmath_test::kTwoFrameHipClip);
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", brmath_test::kRigMesh).c_str()));
     EXPECT_EQ(actor.animationCount, 1);
 }
@@ -98,7 +98,7 @@ TEST(RealWorldFilesTest, ClipsAreNumberedAsAWindowsListingOrdersThem) {
     // NTFS compares names upper-cased: 'F' (0x46) comes before '_' (0x5F).
     brmath_test::TempFolder folder;
     for (const char* name : {"walk_left", "walkfast", "walk"}) {
-        folder.Write(std::string(name) + ".md5anim", brmath_test::kWorkedClip);
+        folder.Write(std::string(name) + ".md5anim", brmath_test::kTwoFrameHipClip);
     }
     brmath::Actor actor;
     ASSERT_TRUE(actor.LoadMesh(folder.Write("rig.md5mesh", brmath_test::kRigMesh).c_str()));

@@ -4,6 +4,7 @@
 
 #include "actor/actor.h"
 #include "support/actor_builder.h"
+#include "support/actor_snapshot.h"
 #include "support/float_bits.h"
 
 using brmath::Actor;
@@ -87,7 +88,7 @@ TEST(SkinningTest, SkinningTwiceGivesIdenticalBits) {
     actor.meshes[0].triangles[0] = brmath::MeshTriangle{{0, 1, 2}};
     actor.joints[1].matrix = Matrix4::RotationX(0.7f) * Matrix4::Translation(1, 2, 3);
     actor.SkinVertices();
-    std::vector<brmath::MeshVertex> first(actor.meshes[0].vertices, actor.meshes[0].vertices + 3);
+    const std::vector<brmath::MeshVertex> first = brmath_test::Snapshot(actor);
     actor.SkinVertices();
-    EXPECT_EQ(std::memcmp(first.data(), actor.meshes[0].vertices, sizeof(brmath::MeshVertex) * 3), 0);
+    EXPECT_TRUE(brmath_test::SameBits(first, brmath_test::Snapshot(actor)));
 }

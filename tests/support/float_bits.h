@@ -36,10 +36,12 @@ inline int64_t UlpDistance(float a, float b) {
         EXPECT_NEAR((v).z, (ez), (tol));     \
     } while (0)
 
-#define EXPECT_MATRIX_EQ(actual, expected)                                                    \
-    do {                                                                                      \
-        const brmath::Matrix4 actualMatrix = (actual), expectedMatrix = (expected);           \
-        for (int element = 0; element < 16; ++element) {                                     \
-            EXPECT_EQ(actualMatrix.m[element], expectedMatrix.m[element]) << "element " << element; \
-        }                                                                                     \
+// Every element of two matrices, to the bit.
+#define EXPECT_MATRIX_BITS(actual, expected)                                                        \
+    do {                                                                                            \
+        const brmath::Matrix4 actualMatrix = (actual), expectedMatrix = (expected);                 \
+        for (int element = 0; element < 16; ++element) {                                           \
+            EXPECT_EQ(brmath_test::Bits(actualMatrix.m[element]), brmath_test::Bits(expectedMatrix.m[element])) \
+                << "element " << element << ": " << actualMatrix.m[element] << " and " << expectedMatrix.m[element]; \
+        }                                                                                           \
     } while (0)

@@ -38,9 +38,9 @@ mesh {
 }
 )";
 
-// The worked two-frame clip: origin static, hip animated in position x and
+// A two-frame clip of the rig: origin static, hip animated in position x and
 // orientation x.
-inline const std::string kWorkedClip = R"(MD5Version 10
+inline const std::string kTwoFrameHipClip = R"(MD5Version 10
 commandline "made by the tests"
 
 numFrames 2
