@@ -15,13 +15,30 @@ packages=(
 native=$(dpkg --print-architecture)
 packages+=(g++-mingw-w64-x86-64 g++-multilib qemu-user-static "wine64:$native" "libgl1:$native" "libgl1-mesa-dri:$native" "libglx-mesa0:$native")
 
+# The Khronos glTF validator, from the npm registry at the version the lock file names.
+install_validator() {
+  [ "${1:-all}" = demo ] && return 0
+  [ -d tests/gltf/node_modules/gltf-validator ] && return 0
+  (cd tests/gltf && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+}
+cd "$(dirname "$0")/.."
+# A node that is already installed (not Debian's) does.
+if command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1; then
+  packages=("${packages[@]/nodejs/}")
+  packages=("${packages[@]/npm/}")
+fi
+
 missing=()
 for package in "${packages[@]}"; do
+  [ -n "$package" ] || continue
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  install_validator "${1:-all}"
+  exit 0
+fi
 
 echo "setup: installing ${missing[*]}" >&2
 as_root=()
@@ -32,3 +49,4 @@ fi
 "${as_root[@]}" apt-get update -qq
 # With their recommended packages: Wine's Direct3D finds OpenGL through them.
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+install_validator "${1:-all}"

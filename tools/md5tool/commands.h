@@ -57,4 +57,14 @@ struct RenderOptions {
 };
 int Render(const RenderOptions& options, std::ostream& out, std::ostream& err);
 
+struct ExportOptions {
+    std::string mesh;
+    std::string output;  // .glb, or .gltf (JSON, the buffer beside it unless `embed`)
+    int clip = 0;
+    bool clipGiven = false;  // else every clip
+    double scale = 1;        // model units to metres
+    bool embed = false;
+};
+int Export(const ExportOptions& options, std::ostream& out, std::ostream& err);
+
 }  // namespace md5tool

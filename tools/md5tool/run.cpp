@@ -75,12 +75,26 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                               "writes one file per frame")
         ->required();
 
+    ExportOptions exportOptions;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "Write a model with its clips as glTF 2.0: a skeleton of joint nodes, a skinned mesh (a primitive per "
+                  "MD5 mesh block), an animation per clip. MD5's z-up space becomes glTF's y-up space through one "
+                  "rotation at the root; texture v is flipped to glTF's convention.");
+    exportCommand->add_option("MESH", exportOptions.mesh, "the .md5mesh file (clips are the .md5anim files beside it)")
+        ->required();
+    exportCommand->add_option("-o,--output", exportOptions.output,
+                              "OUT.glb (binary) or OUT.gltf (JSON, the buffer in OUT.bin beside it)")
+        ->required();
+    CLI::Option* exportClip = exportCommand->add_option("--clip", exportOptions.clip, "export this clip only (default: all)");
+    exportCommand->add_option("--scale", exportOptions.scale, "metres per model unit, applied at the root (default 1)");
+    exportCommand->add_flag("--embed", exportOptions.embed, "with .gltf, embed the buffer in the JSON");
+
     // A first word that is no option and no command is named as such.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-') {
         bool known = false;
         for (const CLI::App* command : app.get_subcommands({})) known = known || command->get_name() == args[1];
         if (!known) {
-            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render)\n";
+            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render, export)\n";
             return kBadUsage;
         }
     }
@@ -98,6 +112,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (poseCommand->parsed()) {
             pose.clipGiven = poseClip->count() > 0;
             return Pose(pose, out, err);
+        }
+        if (exportCommand->parsed()) {
+            exportOptions.clipGiven = exportClip->count() > 0;
+            return Export(exportOptions, out, err);
         }
         render.clipGiven = renderClip->count() > 0;
         render.progressInPlace = &err == &std::cerr && isatty(fileno(stderr)) != 0;

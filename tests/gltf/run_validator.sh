@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# md5tool export's files through the Khronos glTF validator: the sample robot (binary),
+# the rig (JSON with the buffer beside it, and embedded) and the two-skeleton model
+# (six weights a vertex, two roots, a clip that drives two of six joints). Every file
+# must have no error and no warning.
+# Usage: run_validator.sh MD5TOOL SOURCE_DIR WORK_DIR
+set -euo pipefail
+md5tool=$1 source=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+"$md5tool" export "$source/samples/robot/robot.md5mesh" -o "$work/robot.glb"
+"$md5tool" export "$source/tests/data/rig/rig.md5mesh" -o "$work/rig.gltf"
+"$md5tool" export "$source/tests/data/rig/rig.md5mesh" -o "$work/rig-embedded.gltf" --embed --scale 0.0254
+"$md5tool" export "$source/tests/data/gltf/skeletons.md5mesh" -o "$work/skeletons.glb"
+node "$source/tests/gltf/validate.mjs" "$work/robot.glb" "$work/rig.gltf" "$work/rig-embedded.gltf" \
+  "$work/skeletons.glb"
