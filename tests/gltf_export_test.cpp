@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cmath>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,35 +16,11 @@
 
 #include "actor/actor.h"
 #include "commands.h"
+#include "gltf_scene.h"
 #include "support/corpus.h"
 #include "support/temp_folder.h"
 
 namespace {
-
-using Matrix = std::array<double, 16>;  // column-major, as glTF stores matrices
-
-Matrix Multiply(const Matrix& a, const Matrix& b) {
-    Matrix r{};
-    for (int c = 0; c < 4; ++c) {
-        for (int row = 0; row < 4; ++row) {
-            for (int k = 0; k < 4; ++k) r[4 * c + row] += a[4 * k + row] * b[4 * c + k];
-        }
-    }
-    return r;
-}
-
-// T * R * S, as glTF composes a node's transform.
-Matrix Compose(const std::vector<double>& t, const std::vector<double>& q, const std::vector<double>& s) {
-    const double x = q[0], y = q[1], z = q[2], w = q[3];
-    Matrix m{1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y), 0,
-             2 * (x * y - w * z), 1 - 2 * (x * x + z * z), 2 * (y * z + w * x), 0,
-             2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y), 0,
-             t[0], t[1], t[2], 1};
-    for (int c = 0; c < 3; ++c) {
-        for (int row = 0; row < 3; ++row) m[4 * c + row] *= s[c];
-    }
-    return m;
-}
 
 template <typename T>
 const T* Data(const tinygltf::Model& model, int accessor) {
@@ -53,71 +28,6 @@ const T* Data(const tinygltf::Model& model, int accessor) {
     const tinygltf::BufferView& view = model.bufferViews[static_cast<size_t>(a.bufferView)];
     return reinterpret_cast<const T*>(model.buffers[static_cast<size_t>(view.buffer)].data.data() + view.byteOffset +
                                       a.byteOffset);
-}
-
-// The exported file posed at key `key` of animation `animation` (-1: the rest pose):
-// every vertex of every primitive, skinned as a glTF viewer skins it.
-std::vector<std::array<double, 3>> Pose(const tinygltf::Model& model, int animation, int key) {
-    std::vector<Matrix> local(model.nodes.size());
-    std::vector<int> parent(model.nodes.size(), -1);
-    for (size_t n = 0; n < model.nodes.size(); ++n) {
-        const tinygltf::Node& node = model.nodes[n];
-        std::vector<double> t = node.translation.empty() ? std::vector<double>{0, 0, 0} : node.translation;
-        std::vector<double> r = node.rotation.empty() ? std::vector<double>{0, 0, 0, 1} : node.rotation;
-        const std::vector<double> s = node.scale.empty() ? std::vector<double>{1, 1, 1} : node.scale;
-        if (animation >= 0) {
-            for (const tinygltf::AnimationChannel& channel : model.animations[static_cast<size_t>(animation)].channels) {
-                if (channel.target_node != static_cast<int>(n)) continue;
-                const tinygltf::AnimationSampler& sampler =
-                    model.animations[static_cast<size_t>(animation)].samplers[static_cast<size_t>(channel.sampler)];
-                const float* values = Data<float>(model, sampler.output);
-                const int size = channel.target_path == "rotation" ? 4 : 3;
-                std::vector<double>& target = channel.target_path == "rotation" ? r : t;
-                for (int c = 0; c < size; ++c) target[static_cast<size_t>(c)] = values[size * key + c];
-            }
-        }
-        local[n] = Compose(t, r, s);
-        for (int child : node.children) parent[static_cast<size_t>(child)] = static_cast<int>(n);
-    }
-    const auto global = [&](int n) {
-        Matrix m = local[static_cast<size_t>(n)];
-        for (int p = parent[static_cast<size_t>(n)]; p >= 0; p = parent[static_cast<size_t>(p)]) {
-            m = Multiply(local[static_cast<size_t>(p)], m);
-        }
-        return m;
-    };
-    const tinygltf::Skin& skin = model.skins[0];
-    const float* inverseBinds = Data<float>(model, skin.inverseBindMatrices);
-    std::vector<Matrix> joints;
-    for (size_t j = 0; j < skin.joints.size(); ++j) {
-        Matrix inverse;
-        for (int e = 0; e < 16; ++e) inverse[static_cast<size_t>(e)] = inverseBinds[16 * j + static_cast<size_t>(e)];
-        joints.push_back(Multiply(global(skin.joints[j]), inverse));
-    }
-    std::vector<std::array<double, 3>> vertices;
-    for (const tinygltf::Primitive& primitive : model.meshes[0].primitives) {
-        const int count = static_cast<int>(model.accessors[static_cast<size_t>(primitive.attributes.at("POSITION"))].count);
-        const float* positions = Data<float>(model, primitive.attributes.at("POSITION"));
-        for (int v = 0; v < count; ++v) {
-            std::array<double, 3> sum{0, 0, 0};
-            for (int set = 0; primitive.attributes.count("JOINTS_" + std::to_string(set)) != 0; ++set) {
-                const uint16_t* ids = Data<uint16_t>(model, primitive.attributes.at("JOINTS_" + std::to_string(set)));
-                const float* weights = Data<float>(model, primitive.attributes.at("WEIGHTS_" + std::to_string(set)));
-                for (int k = 0; k < 4; ++k) {
-                    const Matrix& m = joints[ids[4 * v + k]];
-                    const double w = weights[4 * v + k];
-                    for (int row = 0; row < 3; ++row) {
-                        sum[static_cast<size_t>(row)] += w * (m[static_cast<size_t>(row)] * positions[3 * v] +
-                                                              m[static_cast<size_t>(4 + row)] * positions[3 * v + 1] +
-                                                              m[static_cast<size_t>(8 + row)] * positions[3 * v + 2] +
-                                                              m[static_cast<size_t>(12 + row)]);
-                    }
-                }
-            }
-            vertices.push_back(sum);
-        }
-    }
-    return vertices;
 }
 
 // The library's vertices in glTF's space: (x, y, z) is (x, z, -y) there, scaled.
@@ -167,10 +77,10 @@ TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
     options.scale = c.scale;
     ASSERT_EQ(md5tool::Export(options, out, err), md5tool::kSuccess) << err.str();
 
-    tinygltf::Model model;
-    tinygltf::TinyGLTF loader;
-    std::string error, warning;
-    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, file)) << error;
+    md5tool::GltfScene scene;
+    std::string error;
+    ASSERT_TRUE(scene.Load(file, &error)) << error;
+    const tinygltf::Model& model = scene.Model();
     brmath::Actor actor;
     ASSERT_TRUE(actor.LoadMesh(c.mesh.c_str()));
 
@@ -203,11 +113,11 @@ TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
         for (int key = 0; key < actor.animations[a].frameCount; ++key) {
             actor.ProceedAnimation(key);
             const auto expected = LibraryVertices(actor, c.scale);
-            const auto skinned = Pose(model, a, key);
+            const auto skinned = scene.Skin(a, key);
             ASSERT_EQ(skinned.size(), expected.size());
             for (size_t v = 0; v < expected.size(); ++v) {
-                largest = std::max(largest, std::hypot(skinned[v][0] - expected[v][0], skinned[v][1] - expected[v][1],
-                                                       skinned[v][2] - expected[v][2]));
+                const auto& p = skinned[v].position;
+                largest = std::max(largest, std::hypot(p[0] - expected[v][0], p[1] - expected[v][1], p[2] - expected[v][2]));
             }
         }
     }
@@ -247,4 +157,23 @@ TEST(GltfExportTest, TextureVIsFlippedAndTheJsonFormKeepsItsBufferBeside) {
 
     options.output = temp.File("rig.obj");
     EXPECT_EQ(md5tool::Export(options, out, err), md5tool::kBadUsage);
+}
+
+TEST(GltfExportTest, RenderDrawsTheExportAsItDrawsTheOriginal) {
+    brmath_test::TempFolder temp;
+    std::ostringstream out, err;
+    md5tool::ExportOptions options;
+    options.mesh = std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh";
+    options.output = temp.File("robot.glb");
+    ASSERT_EQ(md5tool::Export(options, out, err), md5tool::kSuccess) << err.str();
+    std::string summaries[2];
+    const std::string sources[2] = {options.mesh, options.output};
+    for (int i = 0; i < 2; ++i) {
+        std::ostringstream drawn, errors;
+        const std::vector<std::string> args = {"md5tool", "render", sources[i], "--clip", "1", "--frame", "8",
+                                               "--size", "64x64", "-o", temp.File("picture.png")};
+        ASSERT_EQ(md5tool::Run(args, drawn, errors), md5tool::kSuccess) << errors.str();
+        summaries[i] = drawn.str().substr(drawn.str().find("covers"));
+    }
+    EXPECT_EQ(summaries[0], summaries[1]);
 }

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "animated_png.h"
 #include "camera.h"
 #include "commands.h"
+#include "gltf_scene.h"
 #include "image.h"
 #include "model_loading.h"
 #include "output_file.h"
@@ -68,12 +70,21 @@ std::string FrameFileName(const std::string& pattern, int frame) {
     return name.data();
 }
 
+bool IsGltf(const std::string& path) {
+    const auto endsWith = [&](const char* suffix) {
+        const size_t n = std::strlen(suffix);
+        return path.size() >= n && path.compare(path.size() - n, n, suffix) == 0;
+    };
+    return endsWith(".glb") || endsWith(".gltf");
+}
+
 // Everything a picture needs: the actor posed at each frame in turn, drawn by the
 // software device.
 class FrameSource {
 public:
     FrameSource(brmath::Actor& actor, bool posing) : actor_(actor), posing_(posing) {}
-    std::vector<StreamTriangle> Draw(int frame) {
+    virtual ~FrameSource() = default;
+    virtual std::vector<StreamTriangle> Draw(int frame) {
         if (posing_) actor_.ProceedAnimation(frame);
         SoftwareDevice device;
         actor_.Render(device.Device());
@@ -94,6 +105,24 @@ private:
     brmath::Actor& actor_;
     bool posing_;
     bool unknownFormat_ = false;
+};
+
+// A glTF file md5tool exported, posed at the keys of one of its animations as a viewer
+// poses it: to see the export beside its original.
+class GltfFrameSource : public FrameSource {
+public:
+    GltfFrameSource(brmath::Actor& unused, const GltfScene& scene, int animation)
+        : FrameSource(unused, false), scene_(scene), animation_(animation) {}
+    std::vector<StreamTriangle> Draw(int frame) override {
+        const int keys = scene_.KeyCount(animation_);
+        int key = keys > 0 ? frame % keys : -1;
+        if (key < 0 && keys > 0) key += keys;
+        return scene_.Draw(keys > 0 ? animation_ : -1, key);
+    }
+
+private:
+    const GltfScene& scene_;
+    int animation_;
 };
 
 }  // namespace
@@ -157,21 +186,40 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     }
 
     brmath::Actor actor;
-    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
-    for (const std::string& warning : loaded.warnings) err << warning << "\n";
-    if (!loaded.loaded) {
-        err << "md5tool: cannot load " << loaded.Failure() << "\n";
-        return kBadInput;
-    }
-    const bool posing = actor.SetAnimation(options.clip);
-    if (!posing && options.clipGiven) {
-        err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has " << actor.animationCount
-            << ")\n";
-        return kBadInput;
+    GltfScene scene;
+    bool posing = false;
+    int clipRate = 24;
+    if (IsGltf(options.mesh)) {
+        std::string error;
+        if (!scene.Load(options.mesh, &error)) {
+            err << "md5tool: cannot load " << options.mesh << ": " << error << "\n";
+            return kBadInput;
+        }
+        posing = options.clip >= 0 && options.clip < scene.AnimationCount();
+        if (!posing && options.clipGiven) {
+            err << "md5tool: " << options.mesh << " has no animation " << options.clip << "\n";
+            return kBadInput;
+        }
+    } else {
+        const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
+        for (const std::string& warning : loaded.warnings) err << warning << "\n";
+        if (!loaded.loaded) {
+            err << "md5tool: cannot load " << loaded.Failure() << "\n";
+            return kBadInput;
+        }
+        posing = actor.SetAnimation(options.clip);
+        if (!posing && options.clipGiven) {
+            err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has "
+                << actor.animationCount << ")\n";
+            return kBadInput;
+        }
+        if (posing && actor.animations[options.clip].frameRate > 0) clipRate = actor.animations[options.clip].frameRate;
     }
 
     // One camera frames every frame: a first pass finds their bounds.
-    FrameSource source(actor, posing);
+    FrameSource actorSource(actor, posing);
+    GltfFrameSource gltfSource(actor, scene, options.clip);
+    FrameSource& source = IsGltf(options.mesh) ? static_cast<FrameSource&>(gltfSource) : actorSource;
     Bounds bounds;
     for (int frame : frames) bounds.Add(source.Draw(frame));
     if (source.SawUnknownFormat()) {
@@ -180,9 +228,7 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     }
     const Camera camera = FrameCamera(bounds, options.yaw, options.pitch, width * scale, height * scale);
 
-    const int delayRate = posing && actor.animations[options.clip].frameRate > 0
-                              ? std::min(actor.animations[options.clip].frameRate, 65535)
-                              : 24;
+    const int delayRate = std::min(clipRate, 65535);
     const int step = frames.size() > 1 ? std::max(1, std::min(frames[1] - frames[0], 65535)) : 1;
     AnimatedPng animation(static_cast<uint16_t>(step), static_cast<uint16_t>(delayRate));
     Image sheetImage(sheet ? static_cast<int>(sheetWidth) : 1, sheet ? static_cast<int>(sheetHeight) : 1, {1, 1, 1});

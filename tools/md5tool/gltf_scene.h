@@ -1,0 +1,45 @@
+#pragma once
+
+// A glTF file posed as a viewer poses it (node transforms from an animation's key,
+// then linear blend skinning), for drawing and for checking the export.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "software_device.h"
+
+namespace tinygltf {
+class Model;
+}
+
+namespace md5tool {
+
+class GltfScene {
+public:
+    GltfScene();
+    ~GltfScene();
+    GltfScene(const GltfScene&) = delete;
+    GltfScene& operator=(const GltfScene&) = delete;
+
+    // Reads a .glb or .gltf file with one skinned mesh; false with the reason when it cannot.
+    bool Load(const std::string& path, std::string* error);
+    const tinygltf::Model& Model() const { return *model_; }
+    int AnimationCount() const;
+    int KeyCount(int animation) const;
+
+    // Every vertex of every primitive at key `key` of `animation` (-1: the rest pose),
+    // in glTF's space, with its skinned normal.
+    struct Vertex {
+        std::array<double, 3> position, normal;
+        std::array<float, 2> texCoord;
+    };
+    std::vector<Vertex> Skin(int animation, int key) const;
+    // The same as triangles in a y-up device's left-handed space (glTF's z negated),
+    // each with its primitive as its mesh, as the software device records them.
+    std::vector<StreamTriangle> Draw(int animation, int key) const;
+
+private:
+    tinygltf::Model* model_;
+};
+
+}  // namespace md5tool
