@@ -22,14 +22,6 @@
 
 namespace {
 
-template <typename T>
-const T* Data(const tinygltf::Model& model, int accessor) {
-    const tinygltf::Accessor& a = model.accessors[static_cast<size_t>(accessor)];
-    const tinygltf::BufferView& view = model.bufferViews[static_cast<size_t>(a.bufferView)];
-    return reinterpret_cast<const T*>(model.buffers[static_cast<size_t>(view.buffer)].data.data() + view.byteOffset +
-                                      a.byteOffset);
-}
-
 // The library's vertices in glTF's space: (x, y, z) is (x, z, -y) there, scaled.
 std::vector<std::array<double, 3>> LibraryVertices(const brmath::Actor& actor, double scale) {
     std::vector<std::array<double, 3>> vertices;
@@ -143,17 +135,15 @@ TEST(GltfExportTest, TextureVIsFlippedAndTheJsonFormKeepsItsBufferBeside) {
     options.mesh = brmath_test::TestDataPath("rig/rig.md5mesh");
     options.output = temp.File("rig.gltf");
     ASSERT_EQ(md5tool::Export(options, out, err), md5tool::kSuccess) << err.str();
-    tinygltf::Model model;
-    tinygltf::TinyGLTF loader;
-    std::string error, warning;
-    ASSERT_TRUE(loader.LoadASCIIFromFile(&model, &error, &warning, options.output)) << error;
-    EXPECT_EQ(model.buffers[0].uri, "rig.bin");
-    // The rig's vertex 2 has the file's (u, v) = (0, 1): glTF's v counts from the top.
-    const float* uv = Data<float>(model, model.meshes[0].primitives[0].attributes.at("TEXCOORD_0"));
-    EXPECT_EQ(uv[4], 0.0f);
-    EXPECT_EQ(uv[5], 0.0f);
-    EXPECT_EQ(uv[3], 1.0f);  // vertex 1: (1, 0) becomes (1, 1)
-    EXPECT_EQ(model.materials[0].name, "models/body.tga");
+    md5tool::GltfScene scene;
+    std::string error;
+    ASSERT_TRUE(scene.Load(options.output, &error)) << error;
+    EXPECT_EQ(scene.Model().buffers[0].uri, "rig.bin");
+    // The file's (u, v) of vertices 1 and 2 are (1, 0) and (0, 1): glTF's v counts from the top.
+    const auto rest = scene.Skin(-1, 0);
+    EXPECT_EQ(rest[1].texCoord[1], 1.0f);
+    EXPECT_EQ(rest[2].texCoord[1], 0.0f);
+    EXPECT_EQ(scene.Model().materials[0].name, "models/body.tga");
 
     options.output = temp.File("rig.obj");
     EXPECT_EQ(md5tool::Export(options, out, err), md5tool::kBadUsage);

@@ -235,12 +235,7 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
         return kBadUsage;
     }
     brmath::Actor actor;
-    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
-    for (const std::string& warning : loaded.warnings) err << warning << "\n";
-    if (!loaded.loaded) {
-        err << "md5tool: " << loaded.Failure() << "\n";
-        return kBadInput;
-    }
+    if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
     if (options.clipGiven && (options.clip < 0 || options.clip >= actor.animationCount)) {
         err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has " << actor.animationCount
             << ")\n";

@@ -57,6 +57,13 @@ LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh) {
     });
 }
 
+bool LoadMeshForCommand(brmath::Actor& actor, const std::string& mesh, std::ostream& err) {
+    const LoadOutcome loaded = LoadMeshReporting(actor, mesh);
+    for (const std::string& warning : loaded.warnings) err << warning << "\n";
+    if (!loaded.loaded) err << "md5tool: cannot load " << loaded.Failure() << "\n";
+    return loaded.loaded;
+}
+
 LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip) {
     return ReadReporting(clip, true, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
         return actor.LoadAnimation(clip.c_str(), failure, report);

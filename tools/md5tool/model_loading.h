@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct LoadOutcome {
 
 // Reads a mesh file and the clips beside it into `actor`, once.
 LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh);
+// LoadMeshReporting for the commands that go on to use the model: the warnings and,
+// when the library refuses the file, the reason go to `err` ("md5tool: " before it).
+bool LoadMeshForCommand(brmath::Actor& actor, const std::string& mesh, std::ostream& err);
+
 // Reads one clip file into `actor`, whose skeleton is in place.
 LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip);
 

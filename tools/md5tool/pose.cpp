@@ -112,12 +112,7 @@ void PrintText(brmath::Actor& actor, const char* label, std::ostream& out) {
 
 int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
     brmath::Actor actor;
-    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
-    for (const std::string& warning : loaded.warnings) err << warning << "\n";
-    if (!loaded.loaded) {
-        err << "md5tool: " << loaded.Failure() << "\n";
-        return kBadInput;
-    }
+    if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
     if (!options.frames.empty() || options.clipGiven) {
         if (!actor.SetAnimation(options.clip)) {
             err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has "

@@ -201,12 +201,7 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
             return kBadInput;
         }
     } else {
-        const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
-        for (const std::string& warning : loaded.warnings) err << warning << "\n";
-        if (!loaded.loaded) {
-            err << "md5tool: cannot load " << loaded.Failure() << "\n";
-            return kBadInput;
-        }
+        if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
         posing = actor.SetAnimation(options.clip);
         if (!posing && options.clipGiven) {
             err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has "
