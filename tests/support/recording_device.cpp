@@ -8,6 +8,8 @@
 #include "brmath/d3d8_standin.h"
 #endif
 
+#include "platform/device_method_table.h"
+
 namespace brmath_test {
 
 namespace {
@@ -42,8 +44,6 @@ void RecordShader(IDirect3DDevice8* self, uint32_t handle) {
 }
 
 #if defined(_WIN32)
-// The device's method table: 97 entries, DrawPrimitiveUP at 72 and SetVertexShader
-// at 76, as d3d8.h lays them out; every other entry is empty, so calling one crashes.
 HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, UINT count,
                                           const void* data, UINT stride) {
     RecordDraw(self, type, count, data, stride);
@@ -55,14 +55,7 @@ HRESULT STDMETHODCALLTYPE SetVertexShader(IDirect3DDevice8* self, DWORD handle) 
     return D3D_OK;
 }
 
-struct MethodTable {
-    void* entries[97];
-    MethodTable() : entries() {
-        entries[72] = reinterpret_cast<void*>(&DrawPrimitiveUP);
-        entries[76] = reinterpret_cast<void*>(&SetVertexShader);
-    }
-};
-const MethodTable kMethods;
+const brmath::DeviceMethodTable kMethods(&DrawPrimitiveUP, &SetVertexShader);
 const void* const kMethodTable = kMethods.entries;
 #else
 int32_t DrawPrimitiveUP(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, uint32_t count, const void* data,

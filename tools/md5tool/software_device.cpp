@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/device_method_table.h"
+
 namespace md5tool {
 
 namespace {
@@ -42,21 +44,13 @@ int32_t RecordShader(IDirect3DDevice8* self, uint32_t handle) {
 }
 
 #if defined(_WIN32)
-// The library calls a COM device: a method table of 97 entries with DrawPrimitiveUP
-// at 72 and SetVertexShader at 76, as d3d8.h lays them out; the others stay empty.
+// The library calls a COM device there.
 HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(IDirect3DDevice8* self, D3DPRIMITIVETYPE type, UINT count,
                                           const void* data, UINT stride) {
     return RecordDraw(self, type, count, data, stride);
 }
 HRESULT STDMETHODCALLTYPE SetVertexShader(IDirect3DDevice8* self, DWORD handle) { return RecordShader(self, handle); }
-struct MethodTable {
-    void* entries[97];
-    MethodTable() : entries() {
-        entries[72] = reinterpret_cast<void*>(&DrawPrimitiveUP);
-        entries[76] = reinterpret_cast<void*>(&SetVertexShader);
-    }
-};
-const MethodTable kMethods;
+const brmath::DeviceMethodTable kMethods(&DrawPrimitiveUP, &SetVertexShader);
 const void* const kMethodTable = kMethods.entries;
 #else
 const IDirect3DDevice8Vtbl kMethods = {&RecordDraw, &RecordShader};
