@@ -236,6 +236,11 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
     }
     brmath::Actor actor;
     if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
+    if (actor.jointCount > 65536) {
+        err << "md5tool: " << options.mesh << " has " << actor.jointCount
+            << " joints; glTF names a vertex's joints with 16-bit numbers\n";
+        return kBadInput;
+    }
     if (options.clipGiven && (options.clip < 0 || options.clip >= actor.animationCount)) {
         err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has " << actor.animationCount
             << ")\n";
