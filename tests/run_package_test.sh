@@ -17,26 +17,11 @@ for file in bin/BRMath.dll bin/md5tool.exe lib/BRMath.lib lib/libBRMath.dll.a li
 done
 
 cd "$work/host"
+# One joint, one triangle: the reader needs no line breaks between records.
 cat >rig.md5mesh <<'MESH'
-MD5Version 10
-numJoints 1
-numMeshes 1
-joints {
-	"root" -1 ( 0 0 0 ) ( 0 0 0 )
-}
-mesh {
-	shader "skin"
-	numverts 3
-	vert 0 ( 0 0 ) 0 1
-	vert 1 ( 1 0 ) 1 1
-	vert 2 ( 0 1 ) 2 1
-	numtris 1
-	tri 0 0 1 2
-	numweights 3
-	weight 0 0 1 ( 0 0 0 )
-	weight 1 0 1 ( 1 0 0 )
-	weight 2 0 1 ( 0 1 0 )
-}
+MD5Version 10 numJoints 1 numMeshes 1 joints { "root" -1 ( 0 0 0 ) ( 0 0 0 ) }
+mesh { shader "skin" numverts 3 vert 0 ( 0 0 ) 0 1 vert 1 ( 1 0 ) 1 1 vert 2 ( 0 1 ) 2 1 numtris 1 tri 0 0 1 2
+  numweights 3 weight 0 0 1 ( 0 0 0 ) weight 1 0 1 ( 1 0 0 ) weight 2 0 1 ( 0 1 0 ) }
 MESH
 cat >host.c <<'HOST'
 #include <stdio.h>

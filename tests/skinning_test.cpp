@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "actor/actor.h"
 #include "support/actor_builder.h"
 #include "support/actor_snapshot.h"
