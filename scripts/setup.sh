@@ -1,52 +1,149 @@
 #!/usr/bin/env bash
-# Installs what building and testing BRMath needs on a Debian machine, when missing:
-# the native toolchain, GoogleTest and Google Benchmark, MinGW-w64 for the Windows
-# DLL, Wine (32-bit) with Xvfb and Mesa for running it, the command-line tool's
-# libraries and the locales (a decimal comma among them) that the tests switch to; also 64-bit MinGW-w64, Wine and Mesa, multilib GCC and qemu-i386, which
-# stand in for the 32-bit Windows tests on kernels that run no 32-bit programs.
+# Installs what building and testing BRMath needs on a Debian machine, when missing.
 # Needs root for apt-get; does nothing when all is there.
-set -euo pipefail
-
-packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-  libpng-dev libcli11-dev nlohmann-json3-dev locales-all
-  g++-mingw-w64-i686 wine wine32:i386 xvfb xauth libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
-)
-native=$(dpkg --print-architecture)
-packages+=(g++-mingw-w64-x86-64 g++-multilib qemu-user-static "wine64:$native" "libgl1:$native" "libgl1-mesa-dri:$native" "libglx-mesa0:$native")
-
-# The Khronos glTF validator, from the npm registry at the version the lock file names.
-install_validator() {
-  [ "${1:-all}" = demo ] && return 0
-  [ -d tests/gltf/node_modules/gltf-validator ] && return 0
-  (cd tests/gltf && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
-}
+#
+#   setup.sh demo           the demo's set only: the native toolchain and md5tool's libraries
+#   setup.sh [all]          also the test set: GoogleTest, Google Benchmark, clang with
+#                           libFuzzer, MinGW-w64 with zlib for Windows, 64-bit Wine with
+#                           Xvfb and Mesa, multilib GCC and qemu-i386, the locales the tests
+#                           switch to, Node.js with the Khronos glTF validator; and, where
+#                           this kernel runs 32-bit programs, 32-bit Wine and Mesa
+#   --assimp                also Assimp, for the benchmarks' comparison (configure with
+#                           -DBRMATH_BENCH_ASSIMP=ON)
+#
+# Only the demo's set is required: setup fails when it cannot be installed. Anything
+# else that cannot be had (an archive index that fails to download, packages that
+# cannot be installed) is named in a warning, and the tests that need it take their
+# fallback or say what is missing. What happened to the 32-bit packages is written to
+# build/i386-packages.txt, which the test command quotes.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-# A node that is already installed (not Debian's) does.
-if command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1; then
-  packages=("${packages[@]/nodejs/}")
-  packages=("${packages[@]/npm/}")
-fi
 
-missing=()
-for package in "${packages[@]}"; do
-  [ -n "$package" ] || continue
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
+demo_packages=(cmake ninja-build g++ zlib1g-dev libcli11-dev nlohmann-json3-dev libstb-dev libtinygltf-dev)
+test_packages=(
+  clang lld llvm libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev locales-all
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth
+  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static
+)
+i386_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
+assimp_packages=(libassimp-dev)
+
+set_name=all
+with_assimp=0
+for argument in "$@"; do
+  case $argument in
+    demo | all) set_name=$argument ;;
+    --assimp) with_assimp=1 ;;
+    *) echo "usage: setup.sh [demo|all] [--assimp]" >&2; exit 2 ;;
+  esac
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  install_validator "${1:-all}"
-  exit 0
-fi
 
-echo "setup: installing ${missing[*]}" >&2
+warn() { echo "setup: warning: $*" >&2; }
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${as_root[@]}" dpkg --add-architecture i386
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+missing_of() {
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || echo "$package"
+  done
+}
+
+# An index that fails to download (a mirror mid-sync) is retried once, then the lists
+# that did arrive are used.
+lists_updated=0
+update_lists() {
+  [ "$lists_updated" -eq 0 ] || [ "${1:-}" = again ] || return 0
+  lists_updated=1
+  local attempt
+  for attempt in 1 2; do
+    "${as_root[@]}" apt-get update -qq >"$log" 2>&1 && return 0
+    [ "$attempt" -eq 1 ] && sleep 5
+  done
+  warn "apt-get update failed twice; using the package lists that did arrive:"
+  grep -E "^(E|W):" "$log" | sed 's/^/  /' >&2
+}
+
+# Installs PACKAGES (with their recommended packages: Wine's Direct3D finds OpenGL through
+# them); returns 1 with apt-get's messages in $log when they cannot all be installed.
+install_packages() {
+  [ $# -gt 0 ] || return 0
+  update_lists
+  echo "setup: installing $*" >&2
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "$@" >"$log" 2>&1
+}
+
+apt_reason() { grep -E "^E:|held broken|unmet dependencies|Depends:|Unable to locate" "$log" | head -n 6 | sed 's/^/  /'; }
+
+# The demo's set is the one thing setup cannot go without.
+mapfile -t missing < <(missing_of "${demo_packages[@]}")
+if ! install_packages "${missing[@]}"; then
+  echo "setup: error: the native toolchain and md5tool's libraries could not be installed (${missing[*]}):" >&2
+  apt_reason >&2
+  exit 1
 fi
-"${as_root[@]}" apt-get update -qq
-# With their recommended packages: Wine's Direct3D finds OpenGL through them.
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
-install_validator "${1:-all}"
+[ "$set_name" = demo ] && exit 0
+
+# Debian's Node.js and npm, unless a node with npm is already there.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  test_packages+=(nodejs npm)
+fi
+[ "$with_assimp" -eq 1 ] && test_packages+=("${assimp_packages[@]}")
+
+# The test set together, or else one by one, so that one package that cannot be had
+# costs only the tests that need it.
+mapfile -t missing < <(missing_of "${test_packages[@]}")
+if ! install_packages "${missing[@]}"; then
+  not_installed=()
+  for package in "${missing[@]}"; do
+    install_packages "$package" || not_installed+=("$package")
+  done
+  [ ${#not_installed[@]} -eq 0 ] ||
+    warn "could not install ${not_installed[*]}; the tests that need them will fail or say what is missing"
+fi
+
+# 32-bit Wine only where this kernel runs 32-bit programs: a 91-byte i386 program that
+# only exits tells, before anything is installed.
+mkdir -p build
+i386_note=build/i386-packages.txt
+runs_32bit() {
+  local probe
+  probe=$(mktemp)
+  echo "f0VMRgEBAQAAAAAAAAAAAAIAAwABAAAAVIAECDQAAAAAAAAAAAAAADQAIAABAAAAAAAAAAEAAAAAAAAAAIAECACABAhbAAAAWwAAAAUAAAAAEAAAMdsxwEDNgA==" |
+    base64 -d >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  local status=$?
+  rm -f "$probe"
+  return "$status"
+}
+if ! runs_32bit; then
+  echo "not requested: this kernel runs no 32-bit programs (Exec format error)" >"$i386_note"
+  echo "setup: ${i386_packages[*]} not requested: this kernel runs no 32-bit programs" >&2
+else
+  mapfile -t missing < <(missing_of "${i386_packages[@]}")
+  if [ ${#missing[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
+    update_lists again
+  fi
+  if install_packages "${missing[@]}"; then
+    rm -f "$i386_note"
+  else
+    reason=$(apt_reason)
+    echo "not installed: ${missing[*]} (apt-get: $(echo "$reason" | head -n 1 | sed 's/^ *//'))" >"$i386_note"
+    warn "could not install the 32-bit packages ${missing[*]}; the Windows tests will run as a 64-bit build instead. apt-get said:"
+    echo "$reason" >&2
+  fi
+fi
+
+# The Khronos glTF validator, from the npm registry at the version the lock file names.
+if [ ! -d tests/gltf/node_modules/gltf-validator ]; then
+  if ! command -v npm >/dev/null 2>&1 ||
+     ! (cd tests/gltf && npm ci --no-audit --no-fund --loglevel=error >"$log" 2>&1); then
+    warn "could not install the Khronos glTF validator with npm; the test gltf_validator will fail:"
+    tail -n 5 "$log" | sed 's/^/  /' >&2
+  fi
+fi
+exit 0

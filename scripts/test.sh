@@ -6,7 +6,8 @@
 # libFuzzer targets, each fuzzing for BRMATH_FUZZ_SECONDS (default 60). Where the kernel runs no 32-bit programs, the
 # Windows tests run on a 64-bit build of the same sources under 64-bit Wine instead,
 # and the tests run again on a 32-bit Linux build under qemu-i386.
-# Ends with one line: "N passed, N failed".
+# Then checks that setup.sh installs every package the builds used, and ends with one
+# line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -79,8 +80,11 @@ if [ "$wine32_runs" -eq 1 ]; then
   suite windows "${windows[@]}"
   stand_in=""
 else
-  stand_in="this kernel runs no 32-bit programs, so the 32-bit DLL's Wine tests ran as a 64-bit Windows build under 64-bit Wine (windows64) and as a 32-bit Linux build under qemu-i386 (linux32)"
-  echo "== windows: this kernel runs no 32-bit programs (IA-32 emulation off): the 32-bit DLL is built and its exports, imports and instructions are checked; its tests run on a 64-bit Windows build under 64-bit Wine, and the 32-bit arithmetic on a 32-bit Linux build under qemu-i386"
+  # Why 32-bit Wine cannot run: setup's word on the 32-bit packages, or else the kernel.
+  why="32-bit Wine does not run here"
+  [ -f "$root/build/i386-packages.txt" ] && why="the 32-bit packages were $(cat "$root/build/i386-packages.txt")"
+  stand_in="$why, so the 32-bit DLL's Wine tests ran as a 64-bit Windows build under 64-bit Wine (windows64) and as a 32-bit Linux build under qemu-i386 (linux32)"
+  echo "== windows: $why: the 32-bit DLL is built and its exports, imports and instructions are checked; its tests run on a 64-bit Windows build under 64-bit Wine, and the 32-bit arithmetic on a 32-bit Linux build under qemu-i386"
   ctest_args=(-LE wine)
   suite windows "${windows[@]}"
   ctest_args=()
@@ -92,6 +96,20 @@ suite fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CX
 # How far each fuzz target got.
 grep -hE "^[0-9]+/[0-9]+ Test:|stat::(number_of_executed_units|average_exec_per_sec)" \
   "$root/build/fuzz/Testing/Temporary/LastTest.log" 2>/dev/null | sed "s/^/== fuzz: /" || true
+
+# Every package a build read a header or library from is on a new machine or installed
+# by setup.sh: one test.
+setup_check=../shared/tools/check-setup-packages
+if [ -x "$setup_check" ]; then
+  echo "== setup: packages the builds used"
+  if "$setup_check"; then
+    total_passed=$((total_passed + 1))
+  else
+    total_failed=$((total_failed + 1))
+  fi
+else
+  echo "== setup: $setup_check is not beside this clone; the packages the builds used are not checked"
+fi
 
 echo
 [ -z "$stand_in" ] || echo "note: $stand_in"

@@ -6,6 +6,10 @@
 # Usage: run_validator.sh MD5TOOL SOURCE_DIR WORK_DIR
 set -euo pipefail
 md5tool=$1 source=$2 work=$3
+if [ ! -d "$source/tests/gltf/node_modules/gltf-validator" ]; then
+  echo "the Khronos glTF validator is not installed: bash scripts/setup.sh installs it (or npm ci in tests/gltf)"
+  exit 1
+fi
 rm -rf "$work" && mkdir -p "$work"
 "$md5tool" export "$source/samples/robot/robot.md5mesh" -o "$work/robot.glb"
 "$md5tool" export "$source/tests/data/rig/rig.md5mesh" -o "$work/rig.gltf"
