@@ -277,6 +277,13 @@ TEST(Md5ToolTest, InfoAndCheckSayWhatTheLibraryLeftOut) {
     EXPECT_EQ(Tool({"check", walk}).status, md5tool::kBadUsage);
     const Result named = Tool({"check", walk, "--mesh", mesh});
     EXPECT_EQ(named.status, md5tool::kSuccess) << named.err;
+
+    // A version line other than 10 in version 10's layout loads, and is said.
+    temp.MakeSubfolder("v6");
+    const std::string v6 = temp.Write("v6/rig.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "10", "6"));
+    const Result old = Tool({"check", "--strict", v6});
+    EXPECT_EQ(old.status, md5tool::kBadInput);
+    EXPECT_NE(old.out.find(v6 + ":1: warning: MD5Version 6: read as version 10"), std::string::npos) << old.out;
 }
 
 TEST(Md5ToolTest, RenderWritesWholeFilesOrNothing) {

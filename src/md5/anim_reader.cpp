@@ -179,7 +179,10 @@ bool ReadClip(TextFile& file, const ModelRecords& skeleton, Animation& clip, con
 
 bool ReadClipText(TextFile& file, const ModelRecords& skeleton, Animation& clip, const FileNotes& notes,
                   ReadFailure* failure) {
-    if (ReadClip(file, skeleton, clip, notes, failure)) return true;
+    if (ReadClip(file, skeleton, clip, notes, failure)) {
+        NoteOtherVersion(file, notes);
+        return true;
+    }
     ExplainVersion(file, "animation", "numFrames", failure);
     return false;
 }

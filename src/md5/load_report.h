@@ -7,6 +7,7 @@ enum class Notice {
     kClipLeftOut,        // a clip beside the mesh that was refused or could not be read
     kPastDeclaredCount,  // records or blocks past the count the file declares, not read
     kTrackWithoutJoint,  // a clip's track whose name no joint has: it drives nothing
+    kOtherVersion,       // a version line other than 10, read as version 10 all the same
 };
 
 // Where a reader tells what it passed over or left out of a model it read: clips that

@@ -274,7 +274,10 @@ bool ReadModel(TextFile& file, ModelRecords& model, const FileNotes& notes, Read
 }  // namespace
 
 bool ReadMeshText(TextFile& file, ModelRecords& model, const FileNotes& notes, ReadFailure* failure) {
-    if (ReadModel(file, model, notes, failure)) return true;
+    if (ReadModel(file, model, notes, failure)) {
+        NoteOtherVersion(file, notes);
+        return true;
+    }
     ExplainVersion(file, "mesh", "numJoints", failure);
     return false;
 }

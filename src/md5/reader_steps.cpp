@@ -127,4 +127,19 @@ void ExplainVersion(TextFile& file, const char* kind, const char* firstKeyword, 
     RejectWith(failure, line, "not an MD5 version 10 %s: found MD5Version %s", kind, written);
 }
 
+void NoteOtherVersion(TextFile& file, const FileNotes& notes) {
+    if (!notes.Wanted()) return;
+    const size_t saved = file.Position();
+    file.MoveTo(0);
+    if (SeekKeyword(file, "MD5Version", 0)) {
+        const int line = file.LineAt(file.Position());
+        int32_t version = 0;
+        char written[48] = "without a number";
+        const bool number = ScanInt(file, &version);
+        if (number) NumberJustRead(file, written, sizeof(written));
+        if (!number || version != 10) notes.Note(Notice::kOtherVersion, line, "MD5Version %s: read as version 10", written);
+    }
+    file.MoveTo(saved);
+}
+
 }  // namespace brmath

@@ -74,5 +74,8 @@ void NoteBlocksPastCount(TextFile& file, const char* word, bool numbered, const 
 // instead. `kind` is "mesh" or "animation"; a file without a version line is refused
 // for its lack only when its first keyword `firstKeyword` is missing too.
 void ExplainVersion(TextFile& file, const char* kind, const char* firstKeyword, ReadFailure* failure);
+// After a read that succeeded: a version line other than 10 is noted, since the file was
+// read as version 10 all the same.
+void NoteOtherVersion(TextFile& file, const FileNotes& notes);
 
 }  // namespace brmath
