@@ -13,16 +13,7 @@
 #define TINYGLTF_NO_STB_IMAGE_WRITE
 #define TINYGLTF_NO_EXTERNAL_IMAGE
 #define TINYGLTF_NO_INCLUDE_JSON
-#define TINYGLTF_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
 #include <tiny_gltf.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 #include "brmath/version.h"
 #include "commands.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gltf_checked.h"
 #include "software_device.h"
 
 namespace tinygltf {
@@ -21,10 +22,15 @@ public:
     GltfScene(const GltfScene&) = delete;
     GltfScene& operator=(const GltfScene&) = delete;
 
-    // Reads a .glb or .gltf file with one skinned mesh; false with the reason when it cannot.
+    // Reads a .glb or .gltf file with a skinned mesh, checked whole; false with the
+    // reason when it cannot.
     bool Load(const std::string& path, std::string* error);
+    // The same for bytes in memory, with no buffer files.
+    bool LoadBytes(const unsigned char* bytes, size_t size, std::string* error);
     const tinygltf::Model& Model() const { return *model_; }
+    const CheckedGltf& Checked() const { return checked_; }
     int AnimationCount() const;
+    // The keys of an animation: the key times of its first channel.
     int KeyCount(int animation) const;
 
     // Every vertex of every primitive at key `key` of `animation` (-1: the rest pose),
@@ -39,7 +45,11 @@ public:
     std::vector<StreamTriangle> Draw(int animation, int key) const;
 
 private:
+    bool Check(std::string* error);
+
     tinygltf::Model* model_;
+    CheckedGltf checked_;
+    int meshNode_ = -1;  // the node that draws the skinned mesh
 };
 
 }  // namespace md5tool

@@ -11,6 +11,7 @@
 #include "animated_png.h"
 #include "camera.h"
 #include "commands.h"
+#include "gltf_input.h"
 #include "gltf_scene.h"
 #include "image.h"
 #include "model_loading.h"
@@ -70,13 +71,6 @@ std::string FrameFileName(const std::string& pattern, int frame) {
     return name.data();
 }
 
-bool IsGltf(const std::string& path) {
-    const auto endsWith = [&](const char* suffix) {
-        const size_t n = std::strlen(suffix);
-        return path.size() >= n && path.compare(path.size() - n, n, suffix) == 0;
-    };
-    return endsWith(".glb") || endsWith(".gltf");
-}
 
 // Everything a picture needs: the actor posed at each frame in turn, drawn by the
 // software device.
@@ -189,7 +183,7 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     GltfScene scene;
     bool posing = false;
     int clipRate = 24;
-    if (IsGltf(options.mesh)) {
+    if (IsGltfPath(options.mesh)) {
         std::string error;
         if (!scene.Load(options.mesh, &error)) {
             err << "md5tool: cannot load " << options.mesh << ": " << error << "\n";
@@ -214,7 +208,7 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     // One camera frames every frame: a first pass finds their bounds.
     FrameSource actorSource(actor, posing);
     GltfFrameSource gltfSource(actor, scene, options.clip);
-    FrameSource& source = IsGltf(options.mesh) ? static_cast<FrameSource&>(gltfSource) : actorSource;
+    FrameSource& source = IsGltfPath(options.mesh) ? static_cast<FrameSource&>(gltfSource) : actorSource;
     Bounds bounds;
     for (int frame : frames) bounds.Add(source.Draw(frame));
     if (source.SawUnknownFormat()) {

@@ -1,0 +1,196 @@
+#include "gltf_input.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "base/allocation.h"
+#include "platform/file_io.h"
+
+#define TINYGLTF_NO_STB_IMAGE
+#define TINYGLTF_NO_STB_IMAGE_WRITE
+#define TINYGLTF_NO_EXTERNAL_IMAGE
+#define TINYGLTF_NO_INCLUDE_JSON
+#include <nlohmann/json.hpp>
+#include <tiny_gltf.h>
+
+namespace md5tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Larger files are refused: tinygltf counts bytes in 32 bits.
+constexpr size_t kMaxGltfBytes = 0x7fffffff;
+
+uint32_t Word(const unsigned char* bytes) {
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+bool Fail(std::string* error, const std::string& reason) {
+    *error = reason;
+    return false;
+}
+
+// The GLB header and its chunks, each with its 8-byte header, lie within the file: a
+// JSON chunk first and, if a second follows, a BIN chunk.
+bool CheckGlbContainer(const unsigned char* bytes, size_t size, std::string* error) {
+    if (size < 20) return Fail(error, "a GLB file of " + std::to_string(size) + " bytes is too short for its header");
+    if (Word(bytes + 4) != 2) return Fail(error, "GLB version " + std::to_string(Word(bytes + 4)) + ", not 2");
+    if (Word(bytes + 8) != size) {
+        return Fail(error, "the GLB header gives a length of " + std::to_string(Word(bytes + 8)) + " bytes; the file has " +
+                               std::to_string(size));
+    }
+    size_t at = 12;
+    for (int chunk = 0; at < size; ++chunk) {
+        if (size - at < 8) return Fail(error, "a GLB chunk header at byte " + std::to_string(at) + " runs past the file");
+        const uint64_t length = Word(bytes + at);
+        const uint32_t type = Word(bytes + at + 4);
+        if (length > size - at - 8) {
+            return Fail(error, "GLB chunk " + std::to_string(chunk) + " claims " + std::to_string(length) +
+                                   " bytes; the file holds " + std::to_string(size - at - 8) + " after its header");
+        }
+        if (chunk == 0 && type != 0x4E4F534A) return Fail(error, "the first GLB chunk is not JSON");
+        if (chunk == 1 && type != 0x004E4942) return Fail(error, "the second GLB chunk is not BIN");
+        at += 8 + static_cast<size_t>(length);
+    }
+    return true;
+}
+
+// Arrays and objects nested at most kMaxJsonDepth deep, so that parsing cannot exhaust
+// the stack.
+bool CheckJsonDepth(const unsigned char* text, size_t size, std::string* error) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < size; ++i) {
+        const unsigned char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxJsonDepth) {
+                return Fail(error, "JSON nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return true;
+}
+
+// tinygltf's file-system callbacks: it asks for `folder/URI` (percent-decoded) and for
+// `./URI`; only a relative URI naming a regular file inside the glTF's folder exists.
+struct Folder {
+    std::string path;  // as tinygltf joins it, and "" for none
+};
+
+std::string SameName(const std::string& path, void*) { return path; }
+
+bool InsideFolder(const std::string& path, void* context) {
+    const std::string& folder = static_cast<Folder*>(context)->path;
+    if (folder.empty()) return false;
+    const std::string prefix = folder.back() == '/' ? folder : folder + "/";
+    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) return false;
+    const fs::path relative = fs::u8path(path.substr(prefix.size()));
+    if (relative.is_absolute() || relative.has_root_name() || relative.has_root_directory()) return false;
+    for (const fs::path& part : relative) {
+        if (part == "..") return false;
+    }
+    std::error_code code;
+    if (!fs::is_regular_file(fs::u8path(path), code)) return false;
+    // A symbolic link may not lead out of the folder either.
+    const fs::path base = fs::weakly_canonical(fs::u8path(folder), code);
+    const fs::path target = fs::weakly_canonical(fs::u8path(path), code);
+    if (code) return false;
+    const auto mismatch = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
+    return mismatch.first == base.end();
+}
+
+bool ReadInside(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* context) {
+    if (!InsideFolder(path, context)) {
+        *error = "not a regular file inside the glTF's folder";
+        return false;
+    }
+    char* data = nullptr;
+    size_t size = 0;
+    if (!brmath::ReadWholeFile(path.c_str(), &data, &size)) {
+        *error = "cannot read the file";
+        return false;
+    }
+    out->assign(data, data + size);
+    brmath::FreeBytes(data);
+    return true;
+}
+
+bool WriteNothing(std::string* error, const std::string&, const std::vector<unsigned char>&, void*) {
+    *error = "writing is not allowed";
+    return false;
+}
+
+// Images are not drawn: embedded ones are skipped without decoding.
+bool SkipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int, void*) {
+    return true;
+}
+
+}  // namespace
+
+bool IsGltfPath(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos) return false;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return extension == "glb" || extension == "gltf";
+}
+
+bool ReadGltfBytes(const unsigned char* bytes, size_t size, const std::string& folder, tinygltf::Model* model,
+                   std::string* error) {
+    if (size > kMaxGltfBytes) return Fail(error, "a glTF file of more than 2 GiB is not read");
+    const bool binary = size >= 4 && std::memcmp(bytes, "glTF", 4) == 0;
+    if (binary && !CheckGlbContainer(bytes, size, error)) return false;
+    const unsigned char* json = binary ? bytes + 20 : bytes;
+    const size_t jsonSize = binary ? Word(bytes + 12) : size;
+    if (!CheckJsonDepth(json, jsonSize, error)) return false;
+
+    Folder context{folder};
+    tinygltf::FsCallbacks callbacks{&InsideFolder, &SameName, &ReadInside, &WriteNothing, &context};
+    tinygltf::TinyGLTF loader;
+    loader.SetFsCallbacks(callbacks);
+    loader.SetImageLoader(&SkipImage, nullptr);
+    std::string warning;
+    error->clear();
+    bool read = false;
+    try {
+        read = binary ? loader.LoadBinaryFromMemory(model, error, &warning, bytes, static_cast<unsigned>(size), folder)
+                      : loader.LoadASCIIFromString(model, error, &warning, reinterpret_cast<const char*>(bytes),
+                                                   static_cast<unsigned>(size), folder);
+    } catch (const std::exception& e) {
+        return Fail(error, std::string("tinygltf: ") + e.what());
+    }
+    if (!read && error->empty()) *error = "tinygltf could not read it";
+    while (!error->empty() && error->back() == '\n') error->pop_back();
+    return read;
+}
+
+bool ReadGltfFile(const std::string& path, tinygltf::Model* model, std::string* error) {
+    char* data = nullptr;
+    size_t size = 0;
+    if (!brmath::ReadWholeFile(path.c_str(), &data, &size)) {
+        return Fail(error, "cannot read it (not a regular readable file, or out of memory)");
+    }
+    const size_t slash = path.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    const bool read = ReadGltfBytes(reinterpret_cast<const unsigned char*>(data), size, folder, model, error);
+    brmath::FreeBytes(data);
+    return read;
+}
+
+}  // namespace md5tool
