@@ -339,3 +339,59 @@ TEST(SoftwareDeviceTest, AnyTextureCoordinateDraws) {
     EXPECT_EQ(Tool({"render", temp.Write("odd.md5mesh", mesh), "--size", "32x32", "-o", temp.File("odd.png")}).status,
               md5tool::kSuccess);
 }
+
+TEST(Md5ToolTest, HostileNamesDepthsAndCountsStayBounded) {
+    brmath_test::TempFolder temp;
+    // A Latin-1 joint name: JSON and glTF get U+FFFD for its invalid byte, and a warning.
+    temp.MakeSubfolder("latin1");
+    const std::string latin1 = temp.Write("latin1/rig.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "origin", "orig\xe9n"));
+    const Result json = Tool({"pose", "--json", latin1});
+    EXPECT_EQ(json.status, md5tool::kSuccess) << json.err;
+    EXPECT_EQ(Json::parse(json.out)["states"][0]["joints"][0]["name"], "orig\xef\xbf\xbdn");
+    EXPECT_NE(json.err.find("not UTF-8"), std::string::npos);
+    const Result exported = Tool({"export", latin1, "-o", temp.File("latin1.glb")});
+    EXPECT_EQ(exported.status, md5tool::kSuccess) << exported.err;
+    EXPECT_NE(exported.err.find("not UTF-8"), std::string::npos);
+
+    // A chain of 20 000 joints prints a line a joint, indented at most 32 levels.
+    std::string chain = "MD5Version 10\nnumJoints 20000\nnumMeshes 0\njoints {\n";
+    for (int j = 0; j < 20000; ++j) chain += "\"j" + std::to_string(j) + "\" " + std::to_string(j - 1) + " ( 0 0 1 ) ( 0 0 0 )\n";
+    temp.MakeSubfolder("chain");
+    const Result tree = Tool({"info", temp.Write("chain/chain.md5mesh", chain + "}\n")});
+    EXPECT_EQ(tree.status, md5tool::kSuccess) << tree.err;
+    EXPECT_LT(tree.out.size(), 2000000u);
+    EXPECT_NE(tree.out.find("\n" + std::string(66, ' ') + "(depth 19999) 19999 j19999\n"), std::string::npos);
+
+    // 100 000 surplus mesh blocks: 20 warnings and a count of the rest.
+    std::string surplus = brmath_test::kRigMesh;
+    for (int m = 0; m < 100000; ++m) surplus += "mesh {}\n";
+    temp.MakeSubfolder("surplus");
+    const Result many = Tool({"check", temp.Write("surplus/rig.md5mesh", surplus)});
+    EXPECT_NE(many.out.find(":49: warning: a \"mesh\" block past numMeshes 1"), std::string::npos);
+    EXPECT_EQ(many.out.find(":50: warning: a \"mesh\" block"), std::string::npos);
+    EXPECT_NE(many.out.find("warning: and 99980 more records or blocks past a declared count"), std::string::npos);
+
+    // Output that cannot be written, and a --mesh that does not load, fail.
+    std::ostringstream full;
+    full.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(md5tool::Run({"md5tool", "info", kSampleMesh}, full, err), md5tool::kBadInput);
+    EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos);
+    const std::string clip = temp.Write("latin1/walk.md5anim", brmath_test::kTwoFrameHipClip);
+    EXPECT_EQ(Tool({"check", clip, "--mesh", temp.File("missing.md5mesh")}).status, md5tool::kBadInput);
+}
+
+TEST(Md5ToolTest, KeywordsTakenFromCommentsOrQuotedTextsAreSaid) {
+    brmath_test::TempFolder temp;
+    const std::string clip = temp.Write(
+        "walk.md5anim", brmath_test::ReplaceOnce(brmath_test::kTwoFrameHipClip, "frameRate 24", "// frameRate 60\nframeRate 24"));
+    const std::string mesh = temp.Write(
+        "rig.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "// meshes: body", "// shader \"old\""));
+    const Result checked = Tool({"check", "--strict", mesh, clip});
+    EXPECT_EQ(checked.status, md5tool::kBadInput);
+    EXPECT_NE(checked.out.find(mesh + ":13: warning: \"shader\" was taken from inside a // comment"), std::string::npos)
+        << checked.out;
+    EXPECT_NE(checked.out.find(clip + ":6: warning: \"frameRate\" was taken from inside a // comment"),
+              std::string::npos) << checked.out;
+    EXPECT_NE(checked.out.find("60 fps"), std::string::npos);  // the library's defined reading, kept
+}

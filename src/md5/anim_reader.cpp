@@ -54,12 +54,12 @@ private:
     int32_t* order_;
 };
 
-bool ReadHeader(TextFile& file, Animation& clip, ReadFailure* failure) {
-    return SeekRequired(file, "numFrames", failure) &&
+bool ReadHeader(TextFile& file, Animation& clip, const FileNotes& notes, ReadFailure* failure) {
+    return SeekRequired(file, "numFrames", notes, failure) &&
            ReadCount(file, "frame count", kMinFrameBytes, &clip.frameCount, failure) &&
-           SeekRequired(file, "numJoints", failure) &&
+           SeekRequired(file, "numJoints", notes, failure) &&
            ReadCount(file, "joint count", kMinTrackBytes, &clip.trackCount, failure) &&
-           SeekRequired(file, "frameRate", failure) && ReadInt(file, "the frame rate", &clip.frameRate, failure);
+           SeekRequired(file, "frameRate", notes, failure) && ReadInt(file, "the frame rate", &clip.frameRate, failure);
 }
 
 // A hierarchy entry:  "name" parent flags startIndex  // comment
@@ -119,7 +119,7 @@ bool ReadFrame(TextFile& file, Animation& clip, int32_t frame, ReadFailure* fail
 
 bool ReadClip(TextFile& file, const ModelRecords& skeleton, Animation& clip, const FileNotes& notes,
               ReadFailure* failure) {
-    if (!ReadHeader(file, clip, failure)) return false;
+    if (!ReadHeader(file, clip, notes, failure)) return false;
     clip.tracks = AllocateArray<AnimTrack>(clip.trackCount);
     if (clip.trackCount > 0 && clip.tracks == nullptr) {
         clip.trackCount = 0;
@@ -145,7 +145,7 @@ bool ReadClip(TextFile& file, const ModelRecords& skeleton, Animation& clip, con
                    clip.trackCount);
     }
     FreeBytes(scratch);
-    if (!ok || !SeekRequired(file, "baseframe", failure)) return false;
+    if (!ok || !SeekRequired(file, "baseframe", notes, failure)) return false;
     for (int32_t t = 0; t < clip.trackCount; ++t) {
         if (!ReadBaseFrame(file, clip.tracks[t], failure)) return false;
     }

@@ -8,6 +8,7 @@ enum class Notice {
     kPastDeclaredCount,  // records or blocks past the count the file declares, not read
     kTrackWithoutJoint,  // a clip's track whose name no joint has: it drives nothing
     kOtherVersion,       // a version line other than 10, read as version 10 all the same
+    kKeywordHidden,      // a keyword found inside a "//" comment or a quoted text
 };
 
 // Where a reader tells what it passed over or left out of a model it read: clips that

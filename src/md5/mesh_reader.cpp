@@ -103,7 +103,7 @@ struct VertexRecords {
 
 bool ReadVertices(TextFile& file, Mesh& mesh, VertexRecords& records, const FileNotes& notes,
                   ReadFailure* failure) {
-    if (!SeekRequired(file, "numverts", failure) ||
+    if (!SeekRequired(file, "numverts", notes, failure) ||
         !ReadCount(file, "vertex count", kMinVertexBytes, &mesh.vertexCount, failure)) {
         return false;
     }
@@ -127,7 +127,7 @@ bool ReadVertices(TextFile& file, Mesh& mesh, VertexRecords& records, const File
 
 // A triangle record:  tri N a b c
 bool ReadTriangles(TextFile& file, Mesh& mesh, const FileNotes& notes, ReadFailure* failure) {
-    if (!SeekRequired(file, "numtris", failure) ||
+    if (!SeekRequired(file, "numtris", notes, failure) ||
         !ReadCount(file, "triangle count", kMinTriangleBytes, &mesh.triangleCount, failure)) {
         return false;
     }
@@ -156,7 +156,7 @@ bool ReadTriangles(TextFile& file, Mesh& mesh, const FileNotes& notes, ReadFailu
 
 // A weight record:  weight N joint bias ( x y z )
 bool ReadWeights(TextFile& file, Mesh& mesh, int32_t jointCount, const FileNotes& notes, ReadFailure* failure) {
-    if (!SeekRequired(file, "numweights", failure) ||
+    if (!SeekRequired(file, "numweights", notes, failure) ||
         !ReadCount(file, "weight count", kMinWeightBytes, &mesh.weightCount, failure)) {
         return false;
     }
@@ -205,7 +205,7 @@ bool CheckWeightRanges(const TextFile& file, const VertexRecords& records, const
 // Kept out of ReadModel: inlined there, its record loops compile to 8% more instructions.
 __attribute__((noinline)) bool ReadMesh(TextFile& file, Mesh& mesh, int32_t meshIndex, int32_t jointCount, char* scratch,
               const FileNotes& notes, ReadFailure* failure) {
-    if (!SeekRequired(file, "mesh", failure) || !SeekRequired(file, "shader", failure) ||
+    if (!SeekRequired(file, "mesh", notes, failure) || !SeekRequired(file, "shader", notes, failure) ||
         !ReadQuoted(file, "the quoted shader name", scratch, failure)) {
         return false;
     }
@@ -223,11 +223,11 @@ __attribute__((noinline)) bool ReadMesh(TextFile& file, Mesh& mesh, int32_t mesh
 bool ReadModel(TextFile& file, ModelRecords& model, const FileNotes& notes, ReadFailure* failure) {
     char* scratch = static_cast<char*>(AllocateBytes(kTextBufferSize));
     if (scratch == nullptr) return OutOfMemory(failure, file);
-    bool ok = SeekRequired(file, "numJoints", failure) &&
+    bool ok = SeekRequired(file, "numJoints", notes, failure) &&
               ReadCount(file, "joint count", kMinJointBytes, &model.jointCount, failure) &&
-              SeekRequired(file, "numMeshes", failure) &&
+              SeekRequired(file, "numMeshes", notes, failure) &&
               ReadCount(file, "mesh count", kMinMeshBytes, &model.meshCount, failure) &&
-              SeekRequired(file, "joints", failure);
+              SeekRequired(file, "joints", notes, failure);
     if (ok) {
         model.joints = AllocateArray<Joint>(model.jointCount);
         if (model.jointCount > 0 && model.joints == nullptr) {

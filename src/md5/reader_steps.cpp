@@ -5,9 +5,47 @@
 
 namespace brmath {
 
-bool SeekRequired(TextFile& file, const char* keyword, ReadFailure* failure) {
+namespace {
+
+// How far back a keyword's line is scanned for a comment or a quote before it; a longer
+// line is not looked at, so that noting stays linear in the file's size.
+constexpr size_t kLookBack = 4096;
+
+// Whether the keyword that ends at the read position stands inside a "//" comment or a
+// quoted text of its line: "comment", "quoted text" or null.
+const char* HiddenKeywordPlace(const TextFile& file, size_t length) {
+    const char* data = file.Data();
+    const size_t match = file.Position() - length;
+    size_t lineStart = match;
+    while (lineStart > 0 && data[lineStart - 1] != '\n') {
+        if (match - lineStart >= kLookBack) return nullptr;
+        --lineStart;
+    }
+    bool quoted = false;
+    for (size_t i = lineStart; i < match; ++i) {
+        if (data[i] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && data[i] == '/' && data[i + 1] == '/') {
+            return "a // comment";
+        }
+    }
+    return quoted ? "a quoted text" : nullptr;
+}
+
+}  // namespace
+
+bool SeekRequired(TextFile& file, const char* keyword, const FileNotes& notes, ReadFailure* failure) {
     const size_t start = file.Position();
-    if (SeekKeyword(file, keyword, 0)) return true;
+    if (SeekKeyword(file, keyword, 0)) {
+        if (notes.Wanted()) {
+            const size_t length = std::strlen(keyword);
+            if (const char* place = HiddenKeywordPlace(file, length)) {
+                notes.Note(Notice::kKeywordHidden, file.LineAt(file.Position() - length),
+                           "\"%s\" was taken from inside %s", keyword, place);
+            }
+        }
+        return true;
+    }
     const int line = file.LineAt(start);
     return RejectWith(failure, line, "found no \"%s\" from line %d to the end of the file", keyword, line);
 }

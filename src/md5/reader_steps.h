@@ -20,8 +20,9 @@ namespace brmath {
 // Size of the readers' working text buffers (quoted texts, names, paths).
 constexpr size_t kTextBufferSize = 1024;
 
-// Moves past the next occurrence of keyword, anywhere in the text.
-bool SeekRequired(TextFile& file, const char* keyword, ReadFailure* failure);
+// Moves past the next occurrence of keyword, anywhere in the text: inside a "//"
+// comment or a quoted text too, which is noted.
+bool SeekRequired(TextFile& file, const char* keyword, const FileNotes& notes, ReadFailure* failure);
 // Moves to the next `symbol` (a quote, a parenthesis or a brace) outside "//"
 // comments: with `past`, just after it, else onto it.
 bool SeekSymbol(TextFile& file, char symbol, bool past, const char* what, ReadFailure* failure);

@@ -16,6 +16,8 @@ bool TextFile::Open(const char* path) {
     FreeBytes(data_);
     data_ = data;
     size_ = size;
+    countedTo_ = 0;
+    countedLine_ = 1;
     position_ = 0;
     TranslateLineBreaks();
     return true;
@@ -29,6 +31,8 @@ bool TextFile::OpenText(const char* text, size_t size) {
     FreeBytes(data_);
     data_ = data;
     size_ = size;
+    countedTo_ = 0;
+    countedLine_ = 1;
     position_ = 0;
     TranslateLineBreaks();
     return true;
@@ -54,13 +58,19 @@ void TextFile::Seek(int64_t offset) {
 
 int TextFile::LineAt(size_t position) const {
     if (position > size_) position = size_;
-    int line = 1;
-    for (const char* p = data_; p != nullptr && p < data_ + position;) {
+    if (position < countedTo_) {
+        countedTo_ = 0;
+        countedLine_ = 1;
+    }
+    int line = countedLine_;
+    for (const char* p = data_ + countedTo_; p != nullptr && p < data_ + position;) {
         p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(data_ + position - p)));
         if (p == nullptr) break;
         ++line;
         ++p;
     }
+    countedTo_ = position;
+    countedLine_ = line;
     return line;
 }
 

@@ -30,7 +30,8 @@ public:
     void MoveTo(size_t position) { position_ = position; }
     // Like fseek from the current position: a move before the start fails and changes nothing.
     void Seek(int64_t offset);
-    // 1-based line of a position, for messages.
+    // 1-based line of a position, for messages. Counted on from the position asked
+    // before when that lies earlier, so that asking in file order takes linear time.
     int LineAt(size_t position) const;
 
 private:
@@ -39,6 +40,8 @@ private:
     char* data_ = nullptr;
     size_t size_ = 0;
     size_t position_ = 0;
+    mutable size_t countedTo_ = 0;  // LineAt's last position and its line
+    mutable int countedLine_ = 1;
 };
 
 }  // namespace brmath

@@ -25,6 +25,7 @@ int CheckMesh(const std::string& file, bool strict, std::ostream& out) {
     brmath::Actor actor;
     const LoadOutcome outcome = LoadMeshReporting(actor, file);
     if (!outcome.loaded) {
+        PrintWarnings(outcome, out);
         out << outcome.where << ": error: " << outcome.reason << "\n";
         return kBadInput;
     }
@@ -80,6 +81,10 @@ int CheckAnimation(const std::string& file, const std::string& givenMesh, bool s
     brmath::Actor actor;
     bool skeleton = !mesh.empty();
     if (skeleton && !LoadMeshReporting(actor, mesh).loaded) {
+        if (!givenMesh.empty()) {
+            out << file << ": error: the mesh given, " << mesh << ", does not load (check it)\n";
+            return kBadInput;
+        }
         out << file << ": warning: " << mesh << " does not load (check it): no joint names to match against\n";
         skeleton = false;
     }
@@ -87,6 +92,7 @@ int CheckAnimation(const std::string& file, const std::string& givenMesh, bool s
     const LoadOutcome outcome = skeleton ? LoadClipReporting(actor, file) : ReadClipAlone(file, &alone);
     if (!outcome.loaded) {
         if (!skeleton) brmath::ReleaseAnimation(alone);
+        PrintWarnings(outcome, out);
         out << outcome.where << ": error: " << outcome.reason << "\n";
         return kBadInput;
     }

@@ -21,6 +21,7 @@
 #include "md5/mesh_reader.h"
 #include "model_loading.h"
 #include "output_file.h"
+#include "utf8_text.h"
 
 namespace md5tool {
 
@@ -343,6 +344,15 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
     for (const auto& [count, what] : notices) {
         if (count > 0) err << options.mesh << ": warning: " << count << " " << what << "\n";
     }
+
+    // JSON holds UTF-8 only: other names get U+FFFD for their invalid bytes.
+    bool replaced = false;
+    for (tinygltf::Node& node : model.nodes) node.name = Utf8Text(node.name, &replaced);
+    for (tinygltf::Material& material : model.materials) material.name = Utf8Text(material.name, &replaced);
+    for (tinygltf::Animation& animation : model.animations) animation.name = Utf8Text(animation.name, &replaced);
+    for (tinygltf::Mesh& item : model.meshes) item.name = Utf8Text(item.name, &replaced);
+    for (tinygltf::Skin& skin : model.skins) skin.name = Utf8Text(skin.name, &replaced);
+    if (replaced) err << options.mesh << ": " << kReplacedNamesWarning << "\n";
 
     tinygltf::TinyGLTF writer;
     std::ostringstream stream;

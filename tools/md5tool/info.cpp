@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "actor/actor.h"
 #include "commands.h"
@@ -10,9 +12,21 @@ namespace md5tool {
 
 namespace {
 
-void PrintJoint(const brmath::Joint& joint, int depth, std::ostream& out) {
-    out << "  " << std::string(static_cast<size_t>(depth) * 2, ' ') << joint.index << " " << joint.name << "\n";
-    for (int c = 0; c < joint.childCount; ++c) PrintJoint(*joint.children[c], depth + 1, out);
+// Deeper levels than this are indented no further, and show their depth as a number.
+constexpr int kMaxIndentedDepth = 32;
+
+// The joints under `root` as a tree, two spaces a level, without recursion: a chain of
+// any depth takes neither stack nor more than a line a joint.
+void PrintJointTree(const brmath::Joint& root, std::ostream& out) {
+    std::vector<std::pair<const brmath::Joint*, int>> pending{{&root, 0}};
+    while (!pending.empty()) {
+        const auto [joint, depth] = pending.back();
+        pending.pop_back();
+        out << "  " << std::string(static_cast<size_t>(std::min(depth, kMaxIndentedDepth)) * 2, ' ');
+        if (depth > kMaxIndentedDepth) out << "(depth " << depth << ") ";
+        out << joint->index << " " << joint->name << "\n";
+        for (int c = joint->childCount - 1; c >= 0; --c) pending.emplace_back(joint->children[c], depth + 1);
+    }
 }
 
 std::string Point(float x, float y, float z) {
@@ -28,6 +42,7 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     brmath::Actor actor;
     const LoadOutcome outcome = LoadMeshReporting(actor, mesh);
     if (!outcome.loaded) {
+        for (const std::string& warning : outcome.warnings) out << warning << "\n";
         err << "md5tool: " << outcome.Failure() << "\n";
         return kBadInput;
     }
@@ -37,7 +52,7 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
 
     out << "joints:\n";
     for (int j = 0; j < actor.jointCount; ++j) {
-        if (actor.joints[j].parent == nullptr) PrintJoint(actor.joints[j], 0, out);
+        if (actor.joints[j].parent == nullptr) PrintJointTree(actor.joints[j], out);
     }
 
     out << "meshes:\n";

@@ -1,6 +1,7 @@
 #include "model_loading.h"
 
 #include <cstring>
+#include <map>
 
 #include "md5/anim_reader.h"
 #include "md5/load_report.h"
@@ -12,15 +13,32 @@ namespace md5tool {
 
 namespace {
 
+// Warnings of one kind beyond this many are counted, not printed: a file with 200 000
+// surplus blocks gets 20 lines and "and 199 980 more".
+constexpr int kWarningsOfAKind = 20;
+
 struct Collector {
     LoadOutcome* outcome;
     bool tracksMatter;
+    std::map<brmath::Notice, int> counts;
 };
+
+const char* KindName(brmath::Notice kind) {
+    switch (kind) {
+        case brmath::Notice::kClipLeftOut: return "clips left out";
+        case brmath::Notice::kPastDeclaredCount: return "records or blocks past a declared count";
+        case brmath::Notice::kTrackWithoutJoint: return "tracks that name no joint";
+        case brmath::Notice::kOtherVersion: return "version lines other than 10";
+        case brmath::Notice::kKeywordHidden: return "keywords taken from comments or quoted texts";
+    }
+    return "warnings";
+}
 
 void Collect(void* context, brmath::Notice kind, const char* path, int line, const char* message) {
     Collector& collector = *static_cast<Collector*>(context);
     if (kind == brmath::Notice::kTrackWithoutJoint && !collector.tracksMatter) return;
     if (kind == brmath::Notice::kClipLeftOut) ++collector.outcome->clipsLeftOut;
+    if (++collector.counts[kind] > kWarningsOfAKind) return;
     // The library joins a clip to its folder with a backslash, which Windows shows as is.
     std::string shown = path;
 #if !defined(_WIN32)
@@ -32,12 +50,18 @@ void Collect(void* context, brmath::Notice kind, const char* path, int line, con
 template <typename Read>
 LoadOutcome ReadReporting(const std::string& file, bool tracksMatter, Read read) {
     LoadOutcome outcome;
-    Collector collector{&outcome, tracksMatter};
+    Collector collector{&outcome, tracksMatter, {}};
     brmath::LoadReport report;
     report.notice = &Collect;
     report.context = &collector;
     brmath::ReadFailure failure;
     outcome.loaded = read(&failure, &report);
+    for (const auto& [kind, count] : collector.counts) {
+        if (count > kWarningsOfAKind) {
+            outcome.warnings.push_back(file + ": warning: and " + std::to_string(count - kWarningsOfAKind) + " more " +
+                                       KindName(kind));
+        }
+    }
     if (!outcome.loaded) {
         outcome.where = Located(file, failure.line);
         outcome.reason = failure.message;

@@ -6,6 +6,7 @@
 #include "actor/actor.h"
 #include "commands.h"
 #include "model_loading.h"
+#include "utf8_text.h"
 #include "software_device.h"
 
 namespace md5tool {
@@ -140,7 +141,14 @@ int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
     }
     if (options.json) {
         Json document = {{"mesh", options.mesh}, {"clip", options.clip}, {"clipName", clipName}, {"states", states}};
-        out << document.dump() << "\n";
+        std::string text;
+        try {
+            text = document.dump();
+        } catch (const Json::type_error&) {
+            err << options.mesh << ": " << kReplacedNamesWarning << "\n";
+            text = document.dump(-1, ' ', false, Json::error_handler_t::replace);
+        }
+        out << text << "\n";
     }
     return kSuccess;
 }

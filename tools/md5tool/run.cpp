@@ -1,7 +1,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 
@@ -106,7 +108,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return app.exit(e, out, err) == 0 ? kSuccess : kBadUsage;
     }
 
-    try {
+    const auto runCommand = [&]() {
         if (info->parsed()) return Info(infoOptions, out, err);
         if (check->parsed()) return Check(checkOptions, out, err);
         if (poseCommand->parsed()) {
@@ -121,10 +123,25 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         render.progressInPlace = &err == &std::cerr && isatty(fileno(stderr)) != 0;
         render.progress = progress || render.progressInPlace;
         return Render(render, out, err);
+    };
+    int status = kSuccess;
+    try {
+        status = runCommand();
     } catch (const std::bad_alloc&) {
         err << "md5tool: out of memory\n";
         return kBadInput;
+    } catch (const std::exception& e) {
+        err << "md5tool: " << e.what() << "\n";
+        return kBadInput;
     }
+    // Output that could not be written (a full disk, a closed pipe) is a failure.
+    errno = 0;
+    if (!out.flush()) {
+        err << "md5tool: cannot write to standard output" << (errno != 0 ? std::string(": ") + std::strerror(errno) : "")
+            << "\n";
+        return kBadInput;
+    }
+    return status;
 }
 
 }  // namespace md5tool
