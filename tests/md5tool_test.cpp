@@ -395,3 +395,53 @@ TEST(Md5ToolTest, KeywordsTakenFromCommentsOrQuotedTextsAreSaid) {
               std::string::npos) << checked.out;
     EXPECT_NE(checked.out.find("60 fps"), std::string::npos);  // the library's defined reading, kept
 }
+
+TEST(Md5ToolTest, OutputNamesAndFilesKeepTheirShape) {
+    brmath_test::TempFolder temp;
+    const auto render = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"render", kSampleMesh, "--size", "16x16", "--supersample", "1"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Tool(args).status;
+    };
+    // Fields too wide to be names, sizes and frame lists with anything after them.
+    EXPECT_EQ(render({"--frames", "0:3", "-o", temp.File("seq-%050d.png")}), md5tool::kBadUsage);
+    EXPECT_EQ(render({"--size", "4294967312x16", "-o", temp.File("a.png")}), md5tool::kBadUsage);
+    EXPECT_EQ(render({"--frames", "0:4:", "-o", temp.File("a.png")}), md5tool::kBadUsage);
+    ASSERT_EQ(render({"--frames", "0:2", "-o", temp.File("seq-%016d.png")}), md5tool::kSuccess);
+    EXPECT_TRUE(std::filesystem::exists(temp.File("seq-0000000000000001.png")));
+    ASSERT_EQ(render({"-o", temp.File("100%%.png")}), md5tool::kSuccess);
+    EXPECT_TRUE(std::filesystem::exists(temp.File("100%.png")));
+    // A name of 250 characters; an existing file keeps its mode, a symbolic link stays one.
+    ASSERT_EQ(render({"-o", temp.File(std::string(246, 'n') + ".png")}), md5tool::kSuccess);
+    const std::string kept = temp.Write("kept.png", "old");
+    std::filesystem::permissions(kept, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    std::filesystem::create_symlink(kept, temp.File("link.png"));
+    ASSERT_EQ(render({"-o", temp.File("link.png")}), md5tool::kSuccess);
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.File("link.png")));
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+    EXPECT_NE(brmath_test::ReadFileBytes(kept), "old");
+
+    // Export: the buffer's URI is percent-encoded; a .gltf that cannot be written leaves
+    // no .bin; a model without joints is a static mesh; an upper-case .GLB is glTF.
+    const std::string rig = brmath_test::TestDataPath("rig/rig.md5mesh");
+    ASSERT_EQ(Tool({"export", rig, "-o", temp.File("a%41.gltf")}).status, md5tool::kSuccess);
+    EXPECT_EQ(Json::parse(brmath_test::ReadFileBytes(temp.File("a%41.gltf")))["buffers"][0]["uri"], "a%2541.bin");
+    std::filesystem::create_directory(temp.File("folder.gltf"));
+    EXPECT_EQ(Tool({"export", rig, "-o", temp.File("folder.gltf")}).status, md5tool::kBadInput);
+    EXPECT_FALSE(std::filesystem::exists(temp.File("folder.bin")));
+    temp.MakeSubfolder("static");
+    const std::string still = temp.Write("static/still.md5mesh",
+                                         "MD5Version 10\nnumJoints 0\nnumMeshes 1\njoints {\n}\nmesh {\nshader \"s\"\n"
+                                         "numverts 3\nvert 0 ( 0 0 ) 0 0\nvert 1 ( 1 0 ) 0 0\nvert 2 ( 0 1 ) 0 0\n"
+                                         "numtris 1\ntri 0 0 1 2\nnumweights 0\n}\n");
+    ASSERT_EQ(Tool({"export", still, "-o", temp.File("still.gltf"), "--embed"}).status, md5tool::kSuccess);
+    const Json staticMesh = Json::parse(brmath_test::ReadFileBytes(temp.File("still.gltf")));
+    EXPECT_EQ(staticMesh["meshes"].size(), 1u);
+    EXPECT_EQ(staticMesh["meshes"][0]["primitives"][0]["attributes"].count("JOINTS_0"), 0u);
+    ASSERT_EQ(Tool({"export", rig, "-o", temp.File("R.GLB")}).status, md5tool::kSuccess);
+    EXPECT_EQ(render({"-o", temp.File("r.png")}), md5tool::kSuccess);
+    EXPECT_EQ(Tool({"render", temp.File("R.GLB"), "--size", "16x16", "-o", temp.File("r.png")}).status, md5tool::kSuccess);
+    EXPECT_EQ(Tool({"export", rig, "-o", temp.File("x.glb"), "--scale", "1e40"}).status, md5tool::kBadUsage);
+}

@@ -2,6 +2,10 @@
 
 #include <vector>
 
+#if !defined(_WIN32)
+#include <pthread.h>
+#endif
+
 #include "actor/actor.h"
 #include "actor/actor_table.h"
 #include "brmath/brmath.h"
@@ -130,3 +134,33 @@ TEST(RenderTest, DrawingTwiceSendsIdenticalData) {
     actor.Render(second.Device());
     EXPECT_EQ(first.calls[1].floats, second.calls[1].floats);
 }
+
+#if !defined(_WIN32)
+// The stack the header asks of a drawing thread: 512 KiB a draw, and as much again for
+// each draw nested in a device callback.
+TEST(RenderTest, ADrawAndANestedDrawFitTheStackTheHeaderNames) {
+    struct Job {
+        Actor actor;
+        RecordingDevice outer, inner;
+        int drawn = 0;
+    } job;
+    brmath_test::AddMeshes(job.actor, {Fan(3333)});
+    job.outer.onDraw = [&job] {
+        if (job.inner.calls.empty()) job.actor.Render(job.inner.Device());
+    };
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 2 * 512 * 1024), 0);
+    pthread_t thread;
+    const auto draw = [](void* context) -> void* {
+        Job& drawing = *static_cast<Job*>(context);
+        drawing.drawn = drawing.actor.Render(drawing.outer.Device());
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, draw, &job), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    EXPECT_EQ(job.drawn, 9999);
+    EXPECT_EQ(job.inner.calls.size(), 2u);
+}
+#endif

@@ -11,7 +11,7 @@ clang --target="$target" -ffreestanding -fno-builtin -fno-stack-protector -msse2
 # MinGW-w64's kernel32 import objects carry no safe exception handler tables.
 safeseh=()
 [ "${target%%-*}" = i686 ] && safeseh=(/safeseh:no)
-lld-link /nologo /subsystem:console /entry:HostEntry /nodefaultlib "${safeseh[@]}" /out:"$work/lld_host.exe" \
+lld-link /nologo /subsystem:console /entry:HostEntry /nodefaultlib /stack:8388608 "${safeseh[@]}" /out:"$work/lld_host.exe" \
   "$work/lld_host.obj" "$lib" "$kernel32"
 cp "$dll" "$work/"
 status=0

@@ -62,7 +62,11 @@ BRMATH_API int BRMATH_CALL MD5_LoadActor(int slot, const char* path);
  * at most 3333 triangles, each a SetVertexShader(0x112) call followed by a
  * triangle-list DrawPrimitiveUP call. The stream's texture v is the file's v negated.
  * Returns 3 x the last mesh's triangle count, 0 for an actor without meshes or a null
- * device. */
+ * device.
+ * Drawing allocates nothing: its 320 000-byte vertex buffer lies on the calling
+ * thread's stack, so a call needs about 330 KB of stack, and each draw nested in a
+ * device callback as much again. Give a thread that draws 512 KiB per level (a
+ * Windows thread's default 1 MiB holds one draw and one nested draw, not three). */
 BRMATH_API int BRMATH_CALL MD5_RenderActor(int slot, struct IDirect3DDevice8* device);
 
 /* Makes clip `index` current (clips are numbered in the folder listing's order: that

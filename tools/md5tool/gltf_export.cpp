@@ -1,6 +1,7 @@
 // md5tool export: a model and its clips as glTF 2.0, through tinygltf.
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +29,21 @@ namespace md5tool {
 namespace {
 
 constexpr int kMaxWeights = 8;
+
+// A file name as a relative URI: every byte but the unreserved ones percent-encoded.
+std::string UriOf(const std::string& name) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += c;
+        } else {
+            uri += {'%', kHex[byte >> 4], kHex[byte & 15]};
+        }
+    }
+    return uri;
+}
 
 // The buffer and its views and accessors, appended to as the model is built.
 class BufferWriter {
@@ -105,8 +121,9 @@ std::vector<std::pair<int, float>> VertexWeights(const brmath::Mesh& mesh, const
     return weights;
 }
 
-// One glTF primitive for an MD5 mesh block, in the bind pose.
-tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, BufferWriter& buffer, Counts& counts) {
+// One glTF primitive for an MD5 mesh block, in the bind pose; with its joints and
+// weights when `skinned`.
+tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, bool skinned, BufferWriter& buffer, Counts& counts) {
     std::vector<float> positions, normals, texCoords;
     std::vector<std::vector<std::pair<int, float>>> weights;
     size_t widest = 0;
@@ -124,8 +141,8 @@ tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, BufferWriter& buffer
         }
         // The file's v counts from the other edge than glTF's.
         texCoords.insert(texCoords.end(), {vertex.texCoord.x, 1.0f + vertex.texCoord.y});
-        weights.push_back(VertexWeights(mesh, vertex, counts));
-        widest = std::max(widest, weights.back().size());
+        if (skinned) weights.push_back(VertexWeights(mesh, vertex, counts));
+        if (skinned) widest = std::max(widest, weights.back().size());
     }
     tinygltf::Primitive primitive;
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
@@ -222,8 +239,9 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
             << "\"\n";
         return kBadUsage;
     }
-    if (!std::isfinite(options.scale) || options.scale <= 0) {
-        err << "md5tool: --scale wants a positive number\n";
+    // Beyond these, positions in glTF's 32-bit floats lose all precision or overflow.
+    if (!(options.scale >= 1e-6 && options.scale <= 1e6)) {
+        err << "md5tool: --scale wants a number from 1e-6 to 1e6\n";
         return kBadUsage;
     }
     brmath::Actor actor;
@@ -298,12 +316,20 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
         tinygltf::Material material;
         material.name = block.shader;
         model.materials.push_back(material);
-        tinygltf::Primitive primitive = MakePrimitive(block, buffer, counts);
+        tinygltf::Primitive primitive = MakePrimitive(block, actor.jointCount > 0, buffer, counts);
         primitive.material = static_cast<int>(model.materials.size()) - 1;
         mesh.primitives.push_back(primitive);
     }
     std::vector<int> sceneNodes;
-    if (!mesh.primitives.empty() && actor.jointCount > 0) {
+    if (!mesh.primitives.empty() && actor.jointCount == 0) {
+        // No skeleton: a static mesh under the root's turn.
+        model.meshes.push_back(mesh);
+        tinygltf::Node meshNode;
+        meshNode.name = mesh.name;
+        meshNode.mesh = 0;
+        model.nodes.push_back(meshNode);
+        model.nodes[static_cast<size_t>(root)].children.push_back(static_cast<int>(model.nodes.size()) - 1);
+    } else if (!mesh.primitives.empty()) {
         model.meshes.push_back(mesh);
         tinygltf::Skin skin;
         skin.name = mesh.name;
@@ -357,25 +383,23 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
     tinygltf::TinyGLTF writer;
     std::ostringstream stream;
     const bool binary = extension == ".glb";
-    std::string error, bytes;
+    std::string error;
+    bool written = false;
     if (!binary && !options.embed) {
-        // The buffer beside the JSON, named after it.
+        // The buffer beside the JSON, named after it; both are put in place together.
         const std::string binName = fs::path(options.output).stem().string() + ".bin";
         const std::string binPath = (fs::path(options.output).parent_path() / binName).string();
         const std::vector<unsigned char>& data = model.buffers[0].data;
-        if (!WriteOutput(binPath, std::string(data.begin(), data.end()), out, &error)) {
-            err << "md5tool: " << error << "\n";
-            return kBadInput;
-        }
         writer.WriteGltfSceneToStream(&model, stream, true, false);
         nlohmann::json document = nlohmann::json::parse(stream.str());
-        document["buffers"][0]["uri"] = binName;
-        bytes = document.dump(2) + "\n";
+        document["buffers"][0]["uri"] = UriOf(binName);
+        written = WriteOutputs({{binPath, std::string(data.begin(), data.end())}, {options.output, document.dump(2) + "\n"}},
+                               &error);
     } else {
         writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
-        bytes = stream.str();
+        written = WriteOutput(options.output, stream.str(), out, &error);
     }
-    if (!WriteOutput(options.output, bytes, out, &error)) {
+    if (!written) {
         err << "md5tool: " << error << "\n";
         return kBadInput;
     }

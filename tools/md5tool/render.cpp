@@ -2,9 +2,11 @@
 // with the software device standing in for Direct3D: one picture, a contact sheet, a
 // numbered sequence of pictures or an animated PNG.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,26 +27,48 @@ namespace {
 
 constexpr int kMaxFrames = 100000;
 
+// The integers of `text` between `separator`s, each whole and within int's range; false
+// for anything else (an empty part, a sign alone, digits past the range).
+bool ParseIntegers(const std::string& text, char separator, std::vector<int>* values) {
+    size_t start = 0;
+    while (true) {
+        const size_t end = std::min(text.find(separator, start), text.size());
+        int value = 0;
+        const char* first = text.data() + start;
+        const char* last = text.data() + end;
+        const auto [stop, problem] = std::from_chars(first, last, value);
+        if (first == last || problem != std::errc() || stop != last) return false;
+        values->push_back(value);
+        if (end == text.size()) return true;
+        start = end + 1;
+    }
+}
+
 bool ParseSize(const std::string& text, int* width, int* height) {
-    char extra = 0;
-    return std::sscanf(text.c_str(), "%dx%d%c", width, height, &extra) == 2 && *width >= 16 && *height >= 16 &&
-           *width <= 8192 && *height <= 8192;
+    std::vector<int> sides;
+    if (!ParseIntegers(text, 'x', &sides) || sides.size() != 2) return false;
+    *width = sides[0];
+    *height = sides[1];
+    return *width >= 16 && *height >= 16 && *width <= 8192 && *height <= 8192;
 }
 
 // "A:B:STEP" or "A:B": frames from A up to B, B excluded.
 bool ParseFrames(const std::string& text, std::vector<int>* frames) {
-    int first = 0, end = 0, step = 1;
-    char extra = 0;
-    const int read = std::sscanf(text.c_str(), "%d:%d:%d%c", &first, &end, &step, &extra);
-    if (read != 2 && read != 3) return false;
+    std::vector<int> parts;
+    if (!ParseIntegers(text, ':', &parts) || parts.size() < 2 || parts.size() > 3) return false;
+    const int first = parts[0], end = parts[1], step = parts.size() == 3 ? parts[2] : 1;
     if (step <= 0 || end <= first || (static_cast<long long>(end) - first - 1) / step >= kMaxFrames) return false;
     for (long long f = first; f < end; f += step) frames->push_back(static_cast<int>(f));
     return true;
 }
 
+// The widest frame-number field an output name may hold: an int needs at most 11
+// characters, and more only pads.
+constexpr int kMaxFieldWidth = 16;
+
 // An output name with one printf-style integer field ("walk-%04d.png") names a
 // sequence of pictures; "%%" stands for "%". Returns whether it has a field; sets
-// `valid` false for any other use of "%".
+// `valid` false for any other use of "%", or a field wider than kMaxFieldWidth.
 bool HasFrameField(const std::string& name, bool* valid) {
     int fields = 0;
     *valid = true;
@@ -56,8 +80,9 @@ bool HasFrameField(const std::string& name, bool* valid) {
         }
         size_t j = i + 1;
         if (j < name.size() && name[j] == '0') ++j;
-        while (j < name.size() && j - i <= 3 && name[j] >= '0' && name[j] <= '9') ++j;
-        if (j >= name.size() || name[j] != 'd') *valid = false;
+        int width = 0;
+        while (j < name.size() && width <= kMaxFieldWidth && name[j] >= '0' && name[j] <= '9') width = 10 * width + (name[j++] - '0');
+        if (j >= name.size() || name[j] != 'd' || width > kMaxFieldWidth) *valid = false;
         ++fields;
         i = j;
     }
@@ -65,8 +90,11 @@ bool HasFrameField(const std::string& name, bool* valid) {
     return fields == 1;
 }
 
+// The file name of a frame: the pattern with its field filled in and "%%" as "%", at
+// whatever length that takes (a pattern without a field gives its "%%" as "%").
 std::string FrameFileName(const std::string& pattern, int frame) {
-    std::vector<char> name(pattern.size() + 32);
+    const int length = std::snprintf(nullptr, 0, pattern.c_str(), frame);
+    std::vector<char> name(static_cast<size_t>(std::max(length, 0)) + 1);
     std::snprintf(name.data(), name.size(), pattern.c_str(), frame);
     return name.data();
 }
@@ -149,6 +177,12 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     if (!validName) {
         err << "md5tool: an output name may hold one frame-number field such as %d or %04d (and %% for %), not \""
             << options.output << "\"\n";
+        return kBadUsage;
+    }
+    std::set<std::string> names;
+    for (int frame : sequence ? frames : std::vector<int>()) names.insert(FrameFileName(options.output, frame));
+    if (names.size() != (sequence ? frames.size() : 0)) {
+        err << "md5tool: the frames' names from \"" << options.output << "\" would not all differ\n";
         return kBadUsage;
     }
     if (sequence && options.apng) {
@@ -237,6 +271,10 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
             animation.AddFrame(png);
         } else if (!WriteOutput(FrameFileName(options.output, frame), png, out, &error)) {
             err << "md5tool: " << error << "\n";
+            if (i > 0) {
+                err << "md5tool: the " << i << " frame" << (i == 1 ? "" : "s") << " before it (" << frames[0] << " to "
+                    << frames[static_cast<size_t>(i) - 1] << ") were written\n";
+            }
             return kBadInput;
         }
         if (options.progress) {
@@ -246,7 +284,7 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     }
     if (sheet && !sheetImage.EncodePng(&png)) throw std::bad_alloc();
     if (options.apng) png = animation.Finish();
-    if (!sequence && !WriteOutput(options.output, png, out, &error)) {
+    if (!sequence && !WriteOutput(FrameFileName(options.output, 0), png, out, &error)) {
         err << "md5tool: " << error << "\n";
         return kBadInput;
     }
