@@ -143,5 +143,7 @@ TEST(GltfInputTest, BufferUrisStayInsideTheFolderAndNameRegularFiles) {
     md5tool::GltfScene scene;
     std::string error;
     EXPECT_FALSE(scene.Load(inside + "/pipe.glb", &error));
+    EXPECT_EQ(error, "not a regular file");
     EXPECT_FALSE(scene.Load(inside, &error));
+    EXPECT_EQ(error, "not a regular file");
 }

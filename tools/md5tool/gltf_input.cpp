@@ -184,7 +184,11 @@ bool ReadGltfFile(const std::string& path, tinygltf::Model* model, std::string* 
     char* data = nullptr;
     size_t size = 0;
     if (!brmath::ReadWholeFile(path.c_str(), &data, &size)) {
-        return Fail(error, "cannot read it (not a regular readable file, or out of memory)");
+        std::error_code code;
+        const fs::file_status status = fs::status(fs::u8path(path), code);
+        if (!fs::exists(status)) return Fail(error, "no such file");
+        if (!fs::is_regular_file(status)) return Fail(error, "not a regular file");
+        return Fail(error, "cannot read it");
     }
     const size_t slash = path.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
