@@ -58,10 +58,10 @@ TEST(GltfInputTest, EveryOneFieldMutationIsRefusedWithAReason) {
         {"a rotation of two numbers", [](Json& d) { d["nodes"][0]["rotation"] = {0, 1}; }, "rotation has 2 numbers"},
         {"a negative child", [](Json& d) { d["nodes"][0]["children"] = {-5}; }, "child -5"},
         {"a node its own child", [](Json& d) { d["nodes"][1]["children"] = {1}; }, "more than one node, or of itself"},
-        {"a cycle", [](Json& d) { d["nodes"][1]["children"] = {2}; }, "cycle"},
+        {"a cycle", [](Json& d) { d["nodes"][1]["children"] = {0}; }, "cycle"},
         {"a count past the view", [](Json& d) { d["accessors"][0]["count"] = 4; }, "run past its view"},
         {"an offset past the view", [](Json& d) { d["accessors"][1]["byteOffset"] = 40; }, "run past its view"},
-        {"a view past the buffer", [](Json& d) { d["bufferViews"][0]["byteOffset"] = 1020; }, "past its buffer"},
+        {"a view past the buffer", [](Json& d) { d["bufferViews"][0]["byteOffset"] = 1 << 20; }, "past its buffer"},
         {"a stride shorter than an element", [](Json& d) { d["bufferViews"][0]["byteStride"] = 8; }, "byteStride"},
         {"an index past the vertices",
          [](Json& d) {
@@ -112,9 +112,10 @@ TEST(GltfInputTest, ContainersAndNestingAreCheckedBeforeParsing) {
     // A chain of 65 536 joints is checked and posed in linear time.
     Json chain = ExportRig(temp);
     chain["skins"][0].erase("inverseBindMatrices");
-    for (int n = 4; n < 65536 + 4; ++n) {
+    const int first = static_cast<int>(chain["nodes"].size());
+    for (int n = first; n < first + 65536; ++n) {
         chain["nodes"].push_back({{"name", "j" + std::to_string(n)}, {"translation", {0, 0.001, 0}}});
-        chain["nodes"][n - 1 == 3 ? 1 : n - 1]["children"].push_back(n);
+        chain["nodes"][n == first ? 1 : n - 1]["children"].push_back(n);
         chain["skins"][0]["joints"].push_back(n);
     }
     EXPECT_EQ(Refusal(temp, chain), "");

@@ -64,6 +64,7 @@ struct ExportOptions {
     bool clipGiven = false;  // else every clip
     double scale = 1;        // model units to metres
     bool embed = false;
+    int maxWeights = 8;      // weights a vertex, the largest kept
 };
 int Export(const ExportOptions& options, std::ostream& out, std::ostream& err);
 

@@ -30,6 +30,11 @@ namespace {
 
 constexpr int kMaxWeights = 8;
 
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 // A file name as a relative URI: every byte but the unreserved ones percent-encoded.
 std::string UriOf(const std::string& name) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -88,14 +93,17 @@ private:
 
 struct Counts {
     int unnormalisedVertices = 0;  // biases that do not sum to one
-    int trimmedVertices = 0;       // more than eight weights
+    int trimmedVertices = 0;       // more weights than --max-weights
+    int overFourWeights = 0;       // more than four weights kept: a second JOINTS/WEIGHTS set
     int replacedNormals = 0;       // a normal that is not a unit vector
     int emptyMeshes = 0;
+    int disagreeingVertices = 0;   // weights that place the vertex apart in the bind pose
+    double largestDisagreement = 0;
 };
 
-// One vertex's weights: by joint (a joint named twice gets the sum), the eight
-// largest, summing to one.
-std::vector<std::pair<int, float>> VertexWeights(const brmath::Mesh& mesh, const brmath::MeshVertex& vertex,
+// One vertex's weights: by joint (a joint named twice gets the sum), the `most` largest,
+// summing to one.
+std::vector<std::pair<int, float>> VertexWeights(const brmath::Mesh& mesh, const brmath::MeshVertex& vertex, int most,
                                                  Counts& counts) {
     std::map<int, double> byJoint;
     double sum = 0;
@@ -107,9 +115,9 @@ std::vector<std::pair<int, float>> VertexWeights(const brmath::Mesh& mesh, const
     if (std::fabs(sum - 1.0) > 1e-3) ++counts.unnormalisedVertices;
     std::vector<std::pair<int, double>> sorted(byJoint.begin(), byJoint.end());
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
-    if (sorted.size() > kMaxWeights) {
+    if (sorted.size() > static_cast<size_t>(most)) {
         ++counts.trimmedVertices;
-        sorted.resize(kMaxWeights);
+        sorted.resize(static_cast<size_t>(most));
     }
     double kept = 0;
     for (const auto& entry : sorted) kept += entry.second > 0 ? entry.second : 0;
@@ -118,31 +126,60 @@ std::vector<std::pair<int, float>> VertexWeights(const brmath::Mesh& mesh, const
         if (entry.second > 0 && kept > 0) weights.emplace_back(entry.first, static_cast<float>(entry.second / kept));
     }
     if (weights.empty()) weights.emplace_back(sorted.empty() ? 0 : sorted[0].first, 1.0f);
+    if (weights.size() > 4) ++counts.overFourWeights;
     return weights;
 }
 
-// One glTF primitive for an MD5 mesh block, in the bind pose; with its joints and
-// weights when `skinned`.
-tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, bool skinned, BufferWriter& buffer, Counts& counts) {
+// How far apart a vertex's weights place it in the bind pose: the largest distance of
+// one weight's point from the vertex the library skinned. A glTF skin, with one bind
+// position a vertex, can follow only weights that agree.
+double WeightDisagreement(const brmath::Mesh& mesh, const brmath::MeshVertex& vertex, const brmath::Joint* bind) {
+    double largest = 0;
+    for (int k = 0; k < vertex.weightCount; ++k) {
+        const brmath::MeshWeight& weight = mesh.weights[vertex.weightStart + k];
+        const Affine joint = FromMatrix(bind[weight.joint].matrix);
+        const double p[3] = {weight.position.x, weight.position.y, weight.position.z};
+        const double q[3] = {vertex.position.x, vertex.position.y, vertex.position.z};
+        double distance = 0;
+        for (int r = 0; r < 3; ++r) {
+            const double at = joint.m[r][0] * p[0] + joint.m[r][1] * p[1] + joint.m[r][2] * p[2] + joint.t[r];
+            distance += (at - q[r]) * (at - q[r]);
+        }
+        largest = std::max(largest, std::sqrt(distance));
+    }
+    return largest;
+}
+
+// One glTF primitive for an MD5 mesh block in the bind pose, in glTF's space: triangles
+// wound counter-clockwise about their outward normals, as glTF's front faces are; with
+// its joints and weights when `skinned`.
+tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, const brmath::Joint* bind, const GltfSpace& space,
+                                  int maxWeights, double tolerance, BufferWriter& buffer, Counts& counts) {
     std::vector<float> positions, normals, texCoords;
     std::vector<std::vector<std::pair<int, float>>> weights;
     size_t widest = 0;
     for (int v = 0; v < mesh.vertexCount; ++v) {
         const brmath::MeshVertex& vertex = mesh.vertices[v];
-        positions.insert(positions.end(), {vertex.position.x, vertex.position.y, vertex.position.z});
+        for (double c : space.Point(vertex.position.x, vertex.position.y, vertex.position.z)) {
+            positions.push_back(static_cast<float>(c));
+        }
         const brmath::Vector3& n = vertex.normal;
         const double length = std::sqrt(double(n.x) * n.x + double(n.y) * n.y + double(n.z) * n.z);
         if (std::isfinite(length) && std::fabs(length - 1.0) < 5e-4) {
-            normals.insert(normals.end(), {n.x, n.y, n.z});
+            for (double c : space.Direction(n.x, n.y, n.z)) normals.push_back(static_cast<float>(c));
         } else {
             // A vertex no triangle uses, or a degenerate one: any unit vector will do.
             ++counts.replacedNormals;
-            normals.insert(normals.end(), {0.0f, 0.0f, 1.0f});
+            normals.insert(normals.end(), {0.0f, 1.0f, 0.0f});
         }
         // The file's v counts from the other edge than glTF's.
         texCoords.insert(texCoords.end(), {vertex.texCoord.x, 1.0f + vertex.texCoord.y});
-        if (skinned) weights.push_back(VertexWeights(mesh, vertex, counts));
-        if (skinned) widest = std::max(widest, weights.back().size());
+        if (bind == nullptr) continue;
+        weights.push_back(VertexWeights(mesh, vertex, maxWeights, counts));
+        widest = std::max(widest, weights.back().size());
+        const double apart = WeightDisagreement(mesh, vertex, bind);
+        if (apart > tolerance) ++counts.disagreeingVertices;
+        counts.largestDisagreement = std::max(counts.largestDisagreement, apart);
     }
     tinygltf::Primitive primitive;
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
@@ -168,39 +205,94 @@ tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, bool skinned, Buffer
         primitive.attributes["WEIGHTS" + suffix] =
             buffer.Add(amounts, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, 4, TINYGLTF_TARGET_ARRAY_BUFFER);
     }
+    // MD5's triangles wind clockwise about their normals; the turn to glTF's axes keeps
+    // that, so each triangle's last two corners change places.
     std::vector<uint32_t> indices;
     for (int t = 0; t < mesh.triangleCount; ++t) {
-        for (int32_t index : mesh.triangles[t].indices) indices.push_back(static_cast<uint32_t>(index));
+        const int32_t* corners = mesh.triangles[t].indices;
+        indices.insert(indices.end(), {static_cast<uint32_t>(corners[0]), static_cast<uint32_t>(corners[2]),
+                                       static_cast<uint32_t>(corners[1])});
     }
     primitive.indices = buffer.Add(indices, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, 1,
                                    TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
     return primitive;
 }
 
-// One animation: every joint the clip drives, translation and rotation at each frame.
-tinygltf::Animation MakeAnimation(const brmath::Actor& actor, const brmath::Animation& clip, BufferWriter& buffer) {
-    tinygltf::Animation animation;
-    animation.name = clip.name;
-    const double rate = clip.frameRate > 0 ? clip.frameRate : 24;
-    std::vector<float> times;
-    for (int f = 0; f < clip.frameCount; ++f) times.push_back(static_cast<float>(f / rate));
-    const int input =
-        buffer.Add(times, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, 1, 0, true);
-    // Of two tracks on one joint the later wins, as in the library's posing.
-    std::map<int, int> lastTrack;
-    for (int t = 0; t < clip.trackCount; ++t) {
-        if (clip.tracks[t].joint != nullptr) lastTrack[static_cast<int>(clip.tracks[t].joint - actor.joints)] = t;
+// A material any viewer shows: not metallic, mid rough, a light base colour.
+tinygltf::Material MakeMaterial(const std::string& shader) {
+    tinygltf::Material material;
+    material.name = shader;
+    material.pbrMetallicRoughness.baseColorFactor = {0.8, 0.8, 0.8, 1.0};
+    material.pbrMetallicRoughness.metallicFactor = 0.0;
+    material.pbrMetallicRoughness.roughnessFactor = 0.6;
+    return material;
+}
+
+// Every joint's transform relative to its parent, in glTF's space, from the joints'
+// model-space matrices.
+std::vector<Affine> LocalTransforms(const brmath::Joint* joints, int count, const GltfSpace& space) {
+    std::vector<Affine> locals(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j) {
+        const Affine global = FromMatrix(joints[j].matrix);
+        const Affine local = joints[j].parent != nullptr ? Multiply(Inverse(FromMatrix(joints[j].parent->matrix)), global)
+                                                          : global;
+        locals[static_cast<size_t>(j)] = space.Transform(local);
     }
-    for (const auto& [joint, t] : lastTrack) {
-        const brmath::AnimTrack& track = clip.tracks[t];
+    return locals;
+}
+
+bool SameTransform(const Affine& a, const Affine& b) {
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            if (std::fabs(a.m[i][j] - b.m[i][j]) > 1e-6) return false;
+        }
+        if (std::fabs(a.t[i] - b.t[i]) > 1e-6 * (1 + std::fabs(b.t[i]))) return false;
+    }
+    return true;
+}
+
+// One animation: the joints as the library poses them at each frame of clip `clip`,
+// played from a fresh load, and a last key at count / frameRate equal to the first, so
+// that a looping player wraps as the library does. A joint gets channels when the
+// clip drives it or when it moves (a joint the clip does not drive stays where it was
+// in model space, under a parent that moves); `undriven` counts the joints it does not
+// drive.
+tinygltf::Animation MakeAnimation(const std::string& meshPath, int clip, const std::string& name,
+                                  const std::vector<Affine>& rest, const GltfSpace& space, BufferWriter& buffer,
+                                  int* undriven) {
+    brmath::Actor actor;
+    actor.LoadMesh(meshPath.c_str());
+    actor.SetAnimation(clip);
+    const brmath::Animation& frames = actor.animations[clip];
+    std::vector<bool> driven(static_cast<size_t>(actor.jointCount), false);
+    for (int t = 0; t < frames.trackCount; ++t) {
+        if (frames.tracks[t].joint != nullptr) driven[static_cast<size_t>(frames.tracks[t].joint - actor.joints)] = true;
+    }
+    *undriven = static_cast<int>(std::count(driven.begin(), driven.end(), false));
+    std::vector<std::vector<Affine>> poses;
+    for (int f = 0; f < frames.frameCount; ++f) {
+        actor.ProceedAnimation(f);
+        poses.push_back(LocalTransforms(actor.joints, actor.jointCount, space));
+    }
+    poses.push_back(poses.front());
+
+    tinygltf::Animation animation;
+    animation.name = name;
+    const double rate = frames.frameRate > 0 ? frames.frameRate : 24;
+    std::vector<float> times;
+    for (int f = 0; f <= frames.frameCount; ++f) times.push_back(static_cast<float>(f / rate));
+    int input = -1;
+    for (int j = 0; j < actor.jointCount; ++j) {
+        const size_t joint = static_cast<size_t>(j);
+        bool moves = false;
+        for (const auto& pose : poses) moves = moves || !SameTransform(pose[joint], rest[joint]);
+        if (!driven[joint] && !moves) continue;
         std::vector<float> translations, rotations;
         std::array<double, 4> previous{0, 0, 0, 1};
-        for (int f = 0; f < clip.frameCount; ++f) {
-            const bool keyed = track.flags != 0 && track.keys != nullptr;
-            const brmath::Vector3& p = keyed ? track.keys[f].position : track.basePosition;
-            const brmath::Quaternion& q = keyed ? track.keys[f].orientation : track.baseOrientation;
-            translations.insert(translations.end(), {p.x, p.y, p.z});
-            std::array<double, 4> r = NormalizedQuaternion(q.x, q.y, q.z, q.w);
+        for (size_t f = 0; f < poses.size(); ++f) {
+            const RigidParts parts = Decompose(poses[f][joint]);
+            for (double c : parts.translation) translations.push_back(static_cast<float>(c));
+            std::array<double, 4> r = parts.rotation;
             // Kept in one hemisphere from key to key, so that interpolation takes the short way.
             if (f > 0 && r[0] * previous[0] + r[1] * previous[1] + r[2] * previous[2] + r[3] * previous[3] < 0) {
                 for (double& c : r) c = -c;
@@ -208,10 +300,10 @@ tinygltf::Animation MakeAnimation(const brmath::Actor& actor, const brmath::Anim
             previous = r;
             for (double c : r) rotations.push_back(static_cast<float>(c));
         }
+        if (input < 0) input = buffer.Add(times, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, 1, 0, true);
         const char* paths[2] = {"translation", "rotation"};
-        const int outputs[2] = {
-            buffer.Add(translations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, 3, 0),
-            buffer.Add(rotations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, 4, 0)};
+        const int outputs[2] = {buffer.Add(translations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, 3, 0),
+                                buffer.Add(rotations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, 4, 0)};
         for (int k = 0; k < 2; ++k) {
             tinygltf::AnimationSampler sampler;
             sampler.input = input;
@@ -220,12 +312,32 @@ tinygltf::Animation MakeAnimation(const brmath::Actor& actor, const brmath::Anim
             animation.samplers.push_back(sampler);
             tinygltf::AnimationChannel channel;
             channel.sampler = static_cast<int>(animation.samplers.size()) - 1;
-            channel.target_node = joint;
+            channel.target_node = j;
             channel.target_path = paths[k];
             animation.channels.push_back(channel);
         }
     }
     return animation;
+}
+
+// The clips' names: their file names without ".md5anim" (else the library's names),
+// each taken name given a suffix _2, _3, ...
+std::vector<std::string> AnimationNames(const brmath::Actor& actor, const std::vector<std::string>& files) {
+    std::vector<std::string> names;
+    std::map<std::string, int> taken;
+    for (int c = 0; c < actor.animationCount; ++c) {
+        std::string name = actor.animations[c].name;
+        if (static_cast<size_t>(c) < files.size()) {
+            name = files[static_cast<size_t>(c)];
+            const size_t dot = name.size() >= 8 ? name.size() - 8 : 0;
+            if (name.size() >= 8 && Lower(name.substr(dot)) == ".md5anim") name.erase(dot);
+        }
+        std::string unique = name;
+        for (int n = 2; taken.count(unique) != 0; ++n) unique = name + "_" + std::to_string(n);
+        taken[unique] = 1;
+        names.push_back(unique);
+    }
+    return names;
 }
 
 }  // namespace
@@ -244,8 +356,17 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
         err << "md5tool: --scale wants a number from 1e-6 to 1e6\n";
         return kBadUsage;
     }
+    if (options.maxWeights < 1 || options.maxWeights > kMaxWeights) {
+        err << "md5tool: --max-weights wants 1 to " << kMaxWeights << "\n";
+        return kBadUsage;
+    }
     brmath::Actor actor;
-    if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
+    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
+    for (const std::string& warning : loaded.warnings) err << warning << "\n";
+    if (!loaded.loaded) {
+        err << "md5tool: cannot load " << loaded.Failure() << "\n";
+        return kBadInput;
+    }
     if (actor.jointCount > 65536) {
         err << "md5tool: " << options.mesh << " has " << actor.jointCount
             << " joints; glTF names a vertex's joints with 16-bit numbers\n";
@@ -274,36 +395,41 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
     model.asset.generator = "md5tool " BRMATH_VERSION_STRING;
     BufferWriter buffer(model);
     Counts counts;
+    GltfSpace space;
+    space.scale = options.scale;
 
-    // Nodes 0 to J-1: the joints; J: the root that turns MD5's z-up space into glTF's
-    // y-up space and scales it; J+1: the skinned mesh, at the scene's root.
-    const int root = actor.jointCount;
+    // Nodes 0 to J-1: the joints, in glTF's space; J: the mesh, named after the model.
+    const std::vector<Affine> rest = LocalTransforms(bind.joints, bind.jointCount, space);
     std::vector<float> inverseBinds;
+    std::vector<int> sceneNodes;
     for (int j = 0; j < actor.jointCount; ++j) {
         const brmath::Joint& joint = bind.joints[j];
         tinygltf::Node node;
         node.name = joint.name;
-        const Affine global = FromMatrix(joint.matrix);
-        const Affine local = joint.parent != nullptr
-                                 ? Multiply(Inverse(FromMatrix(bind.joints[joint.parentIndex].matrix)), global)
-                                 : global;
-        const RigidParts parts = Decompose(local);
+        const RigidParts parts = Decompose(rest[static_cast<size_t>(j)]);
         node.translation.assign(parts.translation.begin(), parts.translation.end());
         node.rotation.assign(parts.rotation.begin(), parts.rotation.end());
         for (int c = 0; c < joint.childCount; ++c) node.children.push_back(joint.children[c]->index);
+        if (joint.parent == nullptr) sceneNodes.push_back(j);
         model.nodes.push_back(node);
-        const Affine inverse = Inverse(global);
-        for (double element : ColumnMajor(inverse)) inverseBinds.push_back(static_cast<float>(element));
+        for (double element : ColumnMajor(Inverse(space.Transform(FromMatrix(joint.matrix))))) {
+            inverseBinds.push_back(static_cast<float>(element));
+        }
     }
-    tinygltf::Node rootNode;
-    rootNode.name = "MD5 z-up to glTF y-up";
-    const std::array<double, 4> turn = ZUpToYUp();
-    rootNode.rotation.assign(turn.begin(), turn.end());
-    if (options.scale != 1) rootNode.scale = {options.scale, options.scale, options.scale};
-    for (int j = 0; j < actor.jointCount; ++j) {
-        if (bind.joints[j].parent == nullptr) rootNode.children.push_back(j);
+
+    // The bind pose's diagonal, which the weights' disagreement is measured against.
+    float low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    for (int m = 0; m < actor.meshCount; ++m) {
+        for (int v = 0; v < actor.meshes[m].vertexCount; ++v) {
+            const brmath::Vector3& p = actor.meshes[m].vertices[v].position;
+            const float c[3] = {p.x, p.y, p.z};
+            for (int k = 0; k < 3; ++k) {
+                low[k] = std::min(low[k], c[k]);
+                high[k] = std::max(high[k], c[k]);
+            }
+        }
     }
-    model.nodes.push_back(rootNode);
+    const double diagonal = low[0] <= high[0] ? std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]) : 0;
 
     tinygltf::Mesh mesh;
     mesh.name = fs::path(options.mesh).stem().string();
@@ -313,60 +439,66 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
             ++counts.emptyMeshes;
             continue;
         }
-        tinygltf::Material material;
-        material.name = block.shader;
-        model.materials.push_back(material);
-        tinygltf::Primitive primitive = MakePrimitive(block, actor.jointCount > 0, buffer, counts);
+        model.materials.push_back(MakeMaterial(block.shader));
+        tinygltf::Primitive primitive = MakePrimitive(block, actor.jointCount > 0 ? bind.joints : nullptr, space,
+                                                      options.maxWeights, 1e-4 * diagonal, buffer, counts);
         primitive.material = static_cast<int>(model.materials.size()) - 1;
         mesh.primitives.push_back(primitive);
     }
-    std::vector<int> sceneNodes;
-    if (!mesh.primitives.empty() && actor.jointCount == 0) {
-        // No skeleton: a static mesh under the root's turn.
+    if (!mesh.primitives.empty()) {
         model.meshes.push_back(mesh);
         tinygltf::Node meshNode;
         meshNode.name = mesh.name;
         meshNode.mesh = 0;
-        model.nodes.push_back(meshNode);
-        model.nodes[static_cast<size_t>(root)].children.push_back(static_cast<int>(model.nodes.size()) - 1);
-    } else if (!mesh.primitives.empty()) {
-        model.meshes.push_back(mesh);
-        tinygltf::Skin skin;
-        skin.name = mesh.name;
-        for (int j = 0; j < actor.jointCount; ++j) skin.joints.push_back(j);
-        skin.skeleton = root;
-        skin.inverseBindMatrices =
-            buffer.Add(inverseBinds, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4, 16, 0);
-        model.skins.push_back(skin);
-        tinygltf::Node meshNode;
-        meshNode.name = mesh.name;
-        meshNode.mesh = 0;
-        meshNode.skin = 0;
+        if (actor.jointCount > 0) {
+            tinygltf::Skin skin;
+            skin.name = mesh.name;
+            for (int j = 0; j < actor.jointCount; ++j) skin.joints.push_back(j);
+            skin.inverseBindMatrices =
+                buffer.Add(inverseBinds, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4, 16, 0);
+            model.skins.push_back(skin);
+            meshNode.skin = 0;
+        }
         model.nodes.push_back(meshNode);
         sceneNodes.push_back(static_cast<int>(model.nodes.size()) - 1);
     }
-    sceneNodes.push_back(root);
     model.scenes.push_back({});
     model.scenes[0].nodes = sceneNodes;
     model.defaultScene = 0;
     brmath::ReleaseModel(bind);
 
+    const std::vector<std::string> names = AnimationNames(actor, LoadedClipFiles(options.mesh, loaded, actor.animationCount));
     int clips = 0, frames = 0;
     for (int c = 0; c < actor.animationCount; ++c) {
         if (options.clipGiven && c != options.clip) continue;
+        const std::string& name = names[static_cast<size_t>(c)];
         if (actor.animations[c].frameCount <= 0) {
-            err << options.mesh << ": warning: clip " << actor.animations[c].name << " has no frames and is left out\n";
+            err << options.mesh << ": warning: clip " << name << " has no frames and is left out\n";
             continue;
         }
-        model.animations.push_back(MakeAnimation(actor, actor.animations[c], buffer));
+        int undriven = 0;
+        model.animations.push_back(MakeAnimation(options.mesh, c, name, rest, space, buffer, &undriven));
+        if (undriven > 0) {
+            err << options.mesh << ": warning: clip " << name << " drives " << actor.jointCount - undriven << " of "
+                << actor.jointCount << " joints: the other " << undriven
+                << " are keyed where the library holds them (in place in model space) when it plays the clip\n";
+        }
         ++clips;
         frames += actor.animations[c].frameCount;
     }
-    const std::pair<int, const char*> notices[] = {
+    const std::pair<int, std::string> notices[] = {
         {counts.emptyMeshes, "mesh blocks without vertices or triangles left out (glTF allows no empty accessor)"},
         {counts.unnormalisedVertices, "vertices whose weights do not sum to one, scaled to sum to one"},
-        {counts.trimmedVertices, "vertices with more than 8 weights, the 8 largest kept"},
-        {counts.replacedNormals, "vertices without a unit normal (used by no triangle, or degenerate), given (0, 0, 1)"}};
+        {counts.trimmedVertices,
+         "vertices with more than " + std::to_string(options.maxWeights) + " weights, the largest kept"},
+        {counts.overFourWeights,
+         "vertices with more than 4 weights, written as a second JOINTS/WEIGHTS set that some clients ignore "
+         "(--max-weights 4 keeps the 4 largest)"},
+        {counts.disagreeingVertices,
+         "vertices whose weights place them apart in the bind pose (by up to " + std::to_string(counts.largestDisagreement) +
+             ", more than 1e-4 of the model's size): a glTF skin poses them where their weights' average lies, not "
+             "as the library does"},
+        {counts.replacedNormals, "vertices without a unit normal (used by no triangle, or degenerate), given (0, 1, 0)"}};
     for (const auto& [count, what] : notices) {
         if (count > 0) err << options.mesh << ": warning: " << count << " " << what << "\n";
     }

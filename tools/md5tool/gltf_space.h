@@ -112,8 +112,25 @@ inline RigidParts Decompose(const Affine& a) {
     return {{a.t[0], a.t[1], a.t[2]}, NormalizedQuaternion(x, y, z, w)};
 }
 
-// The rotation at the root: a quarter turn about x that takes MD5's z-up axes to
-// glTF's y-up ones, (x, y, z) to (x, z, -y).
-inline std::array<double, 4> ZUpToYUp() { return {-std::sqrt(0.5), 0, 0, std::sqrt(0.5)}; }
+// MD5's z-up space as glTF's y-up one: the quarter turn about x that takes (x, y, z) to
+// (x, z, -y), and a scale to metres, applied to the data itself.
+struct GltfSpace {
+    double scale = 1;
+
+    std::array<double, 3> Point(double x, double y, double z) const { return {scale * x, scale * z, -scale * y}; }
+    std::array<double, 3> Direction(double x, double y, double z) const { return {x, z, -y}; }
+    // A rigid transform of MD5's space as the same transform of glTF's: T A R A^-1, the
+    // translation turned and scaled.
+    Affine Transform(const Affine& a) const {
+        Affine r{};
+        const int row[3] = {0, 2, 1};         // glTF's axis i is MD5's axis row[i]
+        const double sign[3] = {1, 1, -1};    // with this sign
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) r.m[i][j] = sign[i] * sign[j] * a.m[row[i]][row[j]];
+            r.t[i] = scale * sign[i] * a.t[row[i]];
+        }
+        return r;
+    }
+};
 
 }  // namespace md5tool

@@ -1,5 +1,6 @@
 #include "model_loading.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -8,8 +9,17 @@
 #include "md5/read_failure.h"
 #include "md5/text_file.h"
 #include "md5/text_scan.h"
+#include "platform/file_search.h"
 
 namespace md5tool {
+
+#if !defined(_WIN32)
+using brmath::FindClose;
+using brmath::FindFirstFileA;
+using brmath::FindNextFileA;
+using brmath::HANDLE;
+using brmath::WIN32_FIND_DATAA;
+#endif
 
 namespace {
 
@@ -37,7 +47,10 @@ const char* KindName(brmath::Notice kind) {
 void Collect(void* context, brmath::Notice kind, const char* path, int line, const char* message) {
     Collector& collector = *static_cast<Collector*>(context);
     if (kind == brmath::Notice::kTrackWithoutJoint && !collector.tracksMatter) return;
-    if (kind == brmath::Notice::kClipLeftOut) ++collector.outcome->clipsLeftOut;
+    if (kind == brmath::Notice::kClipLeftOut) {
+        ++collector.outcome->clipsLeftOut;
+        collector.outcome->clipPathsLeftOut.push_back(path);
+    }
     if (++collector.counts[kind] > kWarningsOfAKind) return;
     // The library joins a clip to its folder with a backslash, which Windows shows as is.
     std::string shown = path;
@@ -86,6 +99,25 @@ bool LoadMeshForCommand(brmath::Actor& actor, const std::string& mesh, std::ostr
     for (const std::string& warning : loaded.warnings) err << warning << "\n";
     if (!loaded.loaded) err << "md5tool: cannot load " << loaded.Failure() << "\n";
     return loaded.loaded;
+}
+
+std::vector<std::string> LoadedClipFiles(const std::string& mesh, const LoadOutcome& outcome, int clipCount) {
+    char folder[1024];
+    if (!brmath::GetMeshFolder(mesh.c_str(), folder, sizeof(folder))) return {};
+    const std::string pattern = std::string(folder) + "\\*.md5anim";
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string path = std::string(folder) + "\\" + found.cFileName;
+            const auto& out = outcome.clipPathsLeftOut;
+            if (std::find(out.begin(), out.end(), path) == out.end()) names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    if (static_cast<int>(names.size()) != clipCount) names.clear();
+    return names;
 }
 
 LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip) {

@@ -20,6 +20,7 @@ struct LoadOutcome {
     std::string Failure() const { return where + ": " + reason; }
     std::vector<std::string> warnings;
     int clipsLeftOut = 0;
+    std::vector<std::string> clipPathsLeftOut;  // as the library joined them
 };
 
 // Reads a mesh file and the clips beside it into `actor`, once.
@@ -27,6 +28,10 @@ LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh);
 // LoadMeshReporting for the commands that go on to use the model: the warnings and,
 // when the library refuses the file, the reason go to `err` ("md5tool: " before it).
 bool LoadMeshForCommand(brmath::Actor& actor, const std::string& mesh, std::ostream& err);
+
+// The file names of the clips the library loaded with `mesh`, in clip order (the
+// folder's listing without the clips it left out); empty if they do not add up.
+std::vector<std::string> LoadedClipFiles(const std::string& mesh, const LoadOutcome& outcome, int clipCount);
 
 // Reads one clip file into `actor`, whose skeleton is in place.
 LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip);

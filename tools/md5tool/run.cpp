@@ -80,16 +80,19 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     ExportOptions exportOptions;
     CLI::App* exportCommand = app.add_subcommand(
         "export", "Write a model with its clips as glTF 2.0: a skeleton of joint nodes, a skinned mesh (a primitive per "
-                  "MD5 mesh block), an animation per clip. MD5's z-up space becomes glTF's y-up space through one "
-                  "rotation at the root; texture v is flipped to glTF's convention.");
+                  "MD5 mesh block), an animation per clip. MD5's z-up space is turned into glTF's y-up space in the "
+                  "data itself; texture v is flipped to glTF's convention.");
     exportCommand->add_option("MESH", exportOptions.mesh, "the .md5mesh file (clips are the .md5anim files beside it)")
         ->required();
     exportCommand->add_option("-o,--output", exportOptions.output,
                               "OUT.glb (binary) or OUT.gltf (JSON, the buffer in OUT.bin beside it)")
         ->required();
     CLI::Option* exportClip = exportCommand->add_option("--clip", exportOptions.clip, "export this clip only (default: all)");
-    exportCommand->add_option("--scale", exportOptions.scale, "metres per model unit, applied at the root (default 1)");
+    exportCommand->add_option("--scale", exportOptions.scale, "metres per model unit (default 1)");
     exportCommand->add_flag("--embed", exportOptions.embed, "with .gltf, embed the buffer in the JSON");
+    exportCommand->add_option("--max-weights", exportOptions.maxWeights,
+                              "weights a vertex, the largest kept and scaled to sum to one (default 8; 4 for clients "
+                              "that read only JOINTS_0 and WEIGHTS_0)");
 
     // A first word that is no option and no command is named as such.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-') {
