@@ -445,3 +445,32 @@ TEST(Md5ToolTest, OutputNamesAndFilesKeepTheirShape) {
     EXPECT_EQ(Tool({"render", temp.File("R.GLB"), "--size", "16x16", "-o", temp.File("r.png")}).status, md5tool::kSuccess);
     EXPECT_EQ(Tool({"export", rig, "-o", temp.File("x.glb"), "--scale", "1e40"}).status, md5tool::kBadUsage);
 }
+
+TEST(Md5ToolTest, ExportShowsInAnyViewer) {
+    brmath_test::TempFolder temp;
+    // The rig with its shader's image, a 2x2 TGA (top row red and green, bottom row
+    // blue and white), and two clips whose names differ only past a dot.
+    temp.Write("rig.md5mesh", brmath_test::kRigMesh);
+    temp.MakeSubfolder("models");
+    const unsigned char tga[18 + 12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20,
+                                        0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
+    temp.Write("models/body.tga", std::string(reinterpret_cast<const char*>(tga), sizeof(tga)));
+    temp.Write("walk.fast.md5anim", brmath_test::kTwoFrameHipClip);
+    temp.Write("walk.slow.md5anim", brmath_test::kTwoFrameHipClip);
+    const Result exported = Tool({"export", temp.File("rig.md5mesh"), "-o", temp.File("out.gltf")});
+    ASSERT_EQ(exported.status, md5tool::kSuccess) << exported.err;
+    const Json document = Json::parse(brmath_test::ReadFileBytes(temp.File("out.gltf")));
+    const Json& pbr = document["materials"][0]["pbrMetallicRoughness"];
+    EXPECT_EQ(pbr["metallicFactor"], 0.0f);
+    EXPECT_EQ(pbr["baseColorTexture"]["index"], 0);
+    EXPECT_EQ(document["images"][0]["uri"], "out_body.png");
+    int width = 0, height = 0;
+    const std::vector<unsigned char> pixels = ReadPng(temp.File("out_body.png"), &width, &height);
+    EXPECT_EQ(pixels, (std::vector<unsigned char>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}));
+    EXPECT_EQ(document["animations"][0]["name"], "walk.fast");
+    EXPECT_EQ(document["animations"][1]["name"], "walk.slow");
+    // Embedded in a .glb: the image travels in the buffer.
+    ASSERT_EQ(Tool({"export", temp.File("rig.md5mesh"), "-o", temp.File("out.glb")}).status, md5tool::kSuccess);
+    const std::string glb = brmath_test::ReadFileBytes(temp.File("out.glb"));
+    EXPECT_NE(glb.find("\"mimeType\":\"image/png\""), std::string::npos);
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # md5tool export's files through the Khronos glTF validator: the sample robot (binary),
 # the rig (JSON with the buffer beside it, and embedded) and the two-skeleton model
-# (six weights a vertex, two roots, a clip that drives two of six joints). Every file
+# (six weights a vertex, two roots, a clip that drives two of six joints), and the rig
+# with a texture (beside a .gltf, inside a .glb). Every file
 # must have no error and no warning.
 # Usage: run_validator.sh MD5TOOL SOURCE_DIR WORK_DIR
 set -euo pipefail
@@ -15,5 +16,11 @@ rm -rf "$work" && mkdir -p "$work"
 "$md5tool" export "$source/tests/data/rig/rig.md5mesh" -o "$work/rig.gltf"
 "$md5tool" export "$source/tests/data/rig/rig.md5mesh" -o "$work/rig-embedded.gltf" --embed --scale 0.0254
 "$md5tool" export "$source/tests/data/gltf/skeletons.md5mesh" -o "$work/skeletons.glb"
+# The rig with its shader's image, a 2x2 TGA, which becomes a PNG beside the .gltf.
+mkdir -p "$work/textured/models"
+cp "$source/tests/data/rig/"*.md5* "$work/textured/"
+printf '\0\0\2\0\0\0\0\0\0\0\0\0\2\0\2\0\30\40\0\0\377\0\377\0\377\0\0\377\377\377' >"$work/textured/models/body.tga"
+"$md5tool" export "$work/textured/rig.md5mesh" -o "$work/textured.gltf"
+"$md5tool" export "$work/textured/rig.md5mesh" -o "$work/textured.glb" --max-weights 4
 node "$source/tests/gltf/validate.mjs" "$work/robot.glb" "$work/rig.gltf" "$work/rig-embedded.gltf" \
-  "$work/skeletons.glb"
+  "$work/skeletons.glb" "$work/textured.gltf" "$work/textured.glb"

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "md5/mesh_reader.h"
 #include "model_loading.h"
 #include "output_file.h"
+#include "texture_image.h"
 #include "utf8_text.h"
 
 namespace md5tool {
@@ -87,8 +89,81 @@ public:
         return static_cast<int>(model_.accessors.size()) - 1;
     }
 
+    // Appends bytes (an image) as one view; returns the view's index.
+    int AddView(const std::string& bytes) {
+        std::vector<unsigned char>& data = model_.buffers[0].data;
+        while (data.size() % 4 != 0) data.push_back(0);
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = data.size();
+        view.byteLength = bytes.size();
+        data.insert(data.end(), bytes.begin(), bytes.end());
+        model_.bufferViews.push_back(view);
+        return static_cast<int>(model_.bufferViews.size()) - 1;
+    }
+
 private:
     tinygltf::Model& model_;
+};
+
+// The textures of the shaders' images, each image read once: inside the buffer, or
+// in files beside a .gltf (their names and bytes in `beside`).
+class TextureWriter {
+public:
+    TextureWriter(tinygltf::Model& model, BufferWriter& buffer, const std::string& output, bool embedded)
+        : model_(model), buffer_(buffer), output_(output), embedded_(embedded) {}
+
+    // The texture of an image file, or -1 when it cannot be read (with a warning).
+    int TextureOf(const std::string& path, const std::string& mesh, std::ostream& err) {
+        const auto known = textures_.find(path);
+        if (known != textures_.end()) return known->second;
+        int& texture = textures_[path];
+        texture = -1;
+        TextureImage image;
+        std::string error;
+        if (!ReadTextureImage(path, &image, &error)) {
+            err << mesh << ": warning: the shader's image " << path << " is left out: " << error << "\n";
+            return texture;
+        }
+        namespace fs = std::filesystem;
+        tinygltf::Image entry;
+        entry.name = fs::u8path(path).stem().string();
+        entry.mimeType = image.mimeType;
+        if (embedded_) {
+            entry.bufferView = buffer_.AddView(image.bytes);
+        } else {
+            const fs::path out = fs::u8path(output_);
+            const std::string extension = image.mimeType == "image/png" ? ".png" : ".jpg";
+            std::string name = out.stem().string() + "_" + entry.name + extension;
+            for (int n = 2; taken_.count(name) != 0; ++n) {
+                name = out.stem().string() + "_" + entry.name + "_" + std::to_string(n) + extension;
+            }
+            taken_.insert(name);
+            entry.uri = UriOf(name);
+            beside.emplace_back((out.parent_path() / fs::u8path(name)).string(), image.bytes);
+        }
+        model_.images.push_back(entry);
+        if (model_.samplers.empty()) {
+            tinygltf::Sampler repeat;  // glTF's defaults: repeat, the client's filters
+            model_.samplers.push_back(repeat);
+        }
+        tinygltf::Texture entryTexture;
+        entryTexture.source = static_cast<int>(model_.images.size()) - 1;
+        entryTexture.sampler = 0;
+        model_.textures.push_back(entryTexture);
+        texture = static_cast<int>(model_.textures.size()) - 1;
+        return texture;
+    }
+
+    std::vector<std::pair<std::string, std::string>> beside;
+
+private:
+    tinygltf::Model& model_;
+    BufferWriter& buffer_;
+    std::string output_;
+    bool embedded_;
+    std::map<std::string, int> textures_;
+    std::set<std::string> taken_;
 };
 
 struct Counts {
@@ -431,6 +506,8 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
     }
     const double diagonal = low[0] <= high[0] ? std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]) : 0;
 
+    const bool binary = extension == ".glb";
+    TextureWriter textures(model, buffer, options.output, binary || options.embed);
     tinygltf::Mesh mesh;
     mesh.name = fs::path(options.mesh).stem().string();
     for (int m = 0; m < actor.meshCount; ++m) {
@@ -440,6 +517,12 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
             continue;
         }
         model.materials.push_back(MakeMaterial(block.shader));
+        const std::string image = FindShaderImage(options.mesh, block.shader);
+        const int texture = image.empty() ? -1 : textures.TextureOf(image, options.mesh, err);
+        if (texture >= 0) {
+            model.materials.back().pbrMetallicRoughness.baseColorTexture.index = texture;
+            model.materials.back().pbrMetallicRoughness.baseColorFactor = {1, 1, 1, 1};
+        }
         tinygltf::Primitive primitive = MakePrimitive(block, actor.jointCount > 0 ? bind.joints : nullptr, space,
                                                       options.maxWeights, 1e-4 * diagonal, buffer, counts);
         primitive.material = static_cast<int>(model.materials.size()) - 1;
@@ -514,7 +597,6 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
 
     tinygltf::TinyGLTF writer;
     std::ostringstream stream;
-    const bool binary = extension == ".glb";
     std::string error;
     bool written = false;
     if (!binary && !options.embed) {
@@ -525,8 +607,10 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
         writer.WriteGltfSceneToStream(&model, stream, true, false);
         nlohmann::json document = nlohmann::json::parse(stream.str());
         document["buffers"][0]["uri"] = UriOf(binName);
-        written = WriteOutputs({{binPath, std::string(data.begin(), data.end())}, {options.output, document.dump(2) + "\n"}},
-                               &error);
+        std::vector<std::pair<std::string, std::string>> files = textures.beside;
+        files.emplace_back(binPath, std::string(data.begin(), data.end()));
+        files.emplace_back(options.output, document.dump(2) + "\n");
+        written = WriteOutputs(files, &error);
     } else {
         writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
         written = WriteOutput(options.output, stream.str(), out, &error);

@@ -90,7 +90,12 @@ bool Image::EncodePng(std::string* bytes) const {
         rgb[3 * i + 1] = byte(pixels_[i].g);
         rgb[3 * i + 2] = byte(pixels_[i].b);
     }
-    return stbi_write_png_to_func(&AppendBytes, bytes, width_, height_, 3, rgb.data(), width_ * 3) != 0;
+    return EncodePngPixels(rgb.data(), width_, height_, 3, bytes);
+}
+
+bool EncodePngPixels(const unsigned char* pixels, int width, int height, int channels, std::string* bytes) {
+    bytes->clear();
+    return stbi_write_png_to_func(&AppendBytes, bytes, width, height, channels, pixels, width * channels) != 0;
 }
 
 namespace {

@@ -29,6 +29,10 @@ private:
     std::vector<Color> pixels_;
 };
 
+// 8-bit pixels (`channels` 1 to 4 a pixel, rows from the top) as a PNG; false when
+// memory runs out.
+bool EncodePngPixels(const unsigned char* pixels, int width, int height, int channels, std::string* bytes);
+
 // Draws text of digits, '-', ':' and spaces in a 5x7 pixel font scaled by `scale`.
 void DrawLabel(Image& image, const std::string& text, int left, int top, int scale, Color color);
 

@@ -1,0 +1,85 @@
+#include "texture_image.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "base/allocation.h"
+#include "image.h"
+#include "platform/file_io.h"
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace md5tool {
+
+std::string FindShaderImage(const std::string& meshPath, const std::string& shader) {
+    namespace fs = std::filesystem;
+    if (shader.empty()) return "";
+    const fs::path folder = fs::u8path(meshPath).parent_path();
+    std::string relative = shader;
+    for (char& c : relative) c = c == '\\' ? '/' : c;
+    const fs::path named = fs::u8path(relative);
+    if (named.is_absolute()) return "";
+    std::vector<fs::path> candidates = {folder / named, folder / named.filename()};
+    if (!named.has_extension()) {
+        for (const char* extension : {".tga", ".png", ".jpg"}) {
+            candidates.push_back(folder / fs::u8path(relative + extension));
+            candidates.push_back(folder / fs::u8path(named.filename().string() + extension));
+        }
+    }
+    for (const fs::path& candidate : candidates) {
+        std::error_code code;
+        if (fs::is_regular_file(candidate, code)) return candidate.string();
+    }
+    return "";
+}
+
+bool ReadTextureImage(const std::string& path, TextureImage* image, std::string* error) {
+    char* data = nullptr;
+    size_t size = 0;
+    if (!brmath::ReadWholeFile(path.c_str(), &data, &size)) {
+        *error = "cannot read it";
+        return false;
+    }
+    if (size > 0x7fffffff) {
+        brmath::FreeBytes(data);
+        *error = "too large";
+        return false;
+    }
+    const std::string bytes(data, size);
+    brmath::FreeBytes(data);
+    if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0) {
+        *image = {bytes, "image/png"};
+        return true;
+    }
+    if (bytes.compare(0, 3, "\xff\xd8\xff") == 0) {
+        *image = {bytes, "image/jpeg"};
+        return true;
+    }
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(size),
+                                            &width, &height, &channels, 0);
+    if (pixels == nullptr) {
+        *error = std::string("not an image stb_image reads (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    image->mimeType = "image/png";
+    const bool encoded = EncodePngPixels(pixels, width, height, channels, &image->bytes);
+    stbi_image_free(pixels);
+    if (!encoded) *error = "out of memory";
+    return encoded;
+}
+
+}  // namespace md5tool
