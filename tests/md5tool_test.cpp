@@ -15,21 +15,10 @@
 #include "commands.h"
 #include "support/corpus.h"
 #include "support/float_bits.h"
+#include "support/png_pixels.h"
 #include "support/sample_models.h"
 #include "support/temp_folder.h"
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb/stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -47,15 +36,7 @@ Result Tool(std::vector<std::string> args) {
     return {status, out.str(), err.str()};
 }
 
-// Reads a PNG as 8-bit RGB; empty when it cannot.
-std::vector<unsigned char> ReadPng(const std::string& path, int* width, int* height) {
-    int channels = 0;
-    unsigned char* pixels = stbi_load(path.c_str(), width, height, &channels, 3);
-    if (pixels == nullptr) return {};
-    std::vector<unsigned char> rgb(pixels, pixels + static_cast<size_t>(*width) * *height * 3);
-    stbi_image_free(pixels);
-    return rgb;
-}
+using brmath_test::ReadPng;
 
 using Json = nlohmann::basic_json<std::map, std::vector, std::string, bool, std::int64_t, std::uint64_t, float>;
 

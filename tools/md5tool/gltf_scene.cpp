@@ -104,6 +104,16 @@ std::vector<StreamTriangle> GltfScene::Draw(int animation, int key) const {
         for (size_t i = 0; i + 2 < indices.size(); i += 3) {
             StreamTriangle triangle;
             triangle.mesh = static_cast<int>(p);
+            // glTF's front face winds counter-clockwise in its right-handed space: the
+            // side (b - a) x (c - a) points to, mirrored into the device's space.
+            const auto& a = vertices[first + indices[i]].position;
+            const auto& b = vertices[first + indices[i + 1]].position;
+            const auto& c = vertices[first + indices[i + 2]].position;
+            const double e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+            const double e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+            triangle.front[0] = static_cast<float>(e1[1] * e2[2] - e1[2] * e2[1]);
+            triangle.front[1] = static_cast<float>(e1[2] * e2[0] - e1[0] * e2[2]);
+            triangle.front[2] = -static_cast<float>(e1[0] * e2[1] - e1[1] * e2[0]);
             for (size_t c = 0; c < 3; ++c) {
                 const Vertex& v = vertices[first + indices[i + c]];
                 StreamVertex& out = triangle.corners[c];

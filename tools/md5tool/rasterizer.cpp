@@ -62,6 +62,10 @@ double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& cam
                     1.0f / z};
         }
         if (!visible) continue;
+        const Vec3 front{triangle.front[0], triangle.front[1], triangle.front[2]};
+        const StreamVertex& first = triangle.corners[0];
+        const Vec3 toEye = camera.eye - Vec3{first.position[0], first.position[1], first.position[2]};
+        if (Dot(front, toEye) < 0) continue;  // a one-sided triangle seen from behind
         const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[1].y - p[0].y) * (p[2].x - p[0].x);
         if (!(std::fabs(area) > 1e-12f)) continue;
         // The box on the picture, one pixel outside it at the most (then empty).

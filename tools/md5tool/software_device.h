@@ -23,6 +23,9 @@ struct StreamVertex {
 struct StreamTriangle {
     StreamVertex corners[3];
     int mesh = 0;  // the model's mesh it belongs to, set by whoever knows the model
+    // For a one-sided triangle, the side its front faces (in the device's space): seen
+    // from behind, it is not drawn. All zero: drawn from both sides.
+    float front[3] = {0, 0, 0};
 };
 
 // One call the device received, in order.
