@@ -6,7 +6,8 @@
 #   setup.sh [all]          also the test set: GoogleTest, Google Benchmark, clang with
 #                           libFuzzer, MinGW-w64 with zlib for Windows, 64-bit Wine with
 #                           Xvfb and Mesa, multilib GCC and qemu-i386, the locales the tests
-#                           switch to, Node.js with the Khronos glTF validator; and, where
+#                           switch to, Node.js with the Khronos glTF validator and
+#                           three.js, Chromium that draws with it; and, where
 #                           this kernel runs 32-bit programs, 32-bit Wine and Mesa
 #   --assimp                also Assimp, for the benchmarks' comparison (configure with
 #                           -DBRMATH_BENCH_ASSIMP=ON)
@@ -23,7 +24,7 @@ demo_packages=(cmake ninja-build g++ zlib1g-dev libcli11-dev nlohmann-json3-dev 
 test_packages=(
   clang lld llvm libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev locales-all
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth
-  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static
+  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static chromium
 )
 i386_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 assimp_packages=(libassimp-dev)
@@ -138,11 +139,13 @@ else
   fi
 fi
 
-# The Khronos glTF validator, from the npm registry at the version the lock file names.
-if [ ! -d tests/gltf/node_modules/gltf-validator ]; then
+# The Khronos glTF validator and three.js, from the npm registry at the versions the
+# lock file names.
+if [ ! -d tests/gltf/node_modules/gltf-validator ] || [ ! -d tests/gltf/node_modules/three ] ||
+   [ ! -d tests/gltf/node_modules/pngjs ]; then
   if ! command -v npm >/dev/null 2>&1 ||
      ! (cd tests/gltf && npm ci --no-audit --no-fund --loglevel=error >"$log" 2>&1); then
-    warn "could not install the Khronos glTF validator with npm; the test gltf_validator will fail:"
+    warn "could not install the Khronos glTF validator and three.js with npm; the tests gltf_validator and gltf_threejs will fail:"
     tail -n 5 "$log" | sed 's/^/  /' >&2
   fi
 fi
