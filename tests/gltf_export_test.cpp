@@ -7,19 +7,13 @@
 #include <string>
 #include <vector>
 
-#define TINYGLTF_NO_STB_IMAGE
-#define TINYGLTF_NO_STB_IMAGE_WRITE
-#define TINYGLTF_NO_EXTERNAL_IMAGE
-#define TINYGLTF_NO_INCLUDE_JSON
-#include <nlohmann/json.hpp>
-#include <tiny_gltf.h>
-
 #include "actor/actor.h"
 #include "commands.h"
 #include "gltf_scene.h"
 #include "support/corpus.h"
 #include "support/png_pixels.h"
 #include "support/temp_folder.h"
+#include "tinygltf_settings.h"
 
 namespace {
 

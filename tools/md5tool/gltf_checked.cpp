@@ -5,12 +5,7 @@
 #include <cstring>
 #include <map>
 
-#define TINYGLTF_NO_STB_IMAGE
-#define TINYGLTF_NO_STB_IMAGE_WRITE
-#define TINYGLTF_NO_EXTERNAL_IMAGE
-#define TINYGLTF_NO_INCLUDE_JSON
-#include <nlohmann/json.hpp>
-#include <tiny_gltf.h>
+#include "tinygltf_settings.h"
 
 namespace md5tool {
 

@@ -11,11 +11,6 @@
 #include <sstream>
 #include <vector>
 
-#define TINYGLTF_NO_STB_IMAGE
-#define TINYGLTF_NO_STB_IMAGE_WRITE
-#define TINYGLTF_NO_EXTERNAL_IMAGE
-#define TINYGLTF_NO_INCLUDE_JSON
-#include <tiny_gltf.h>
 
 #include "brmath/version.h"
 #include "commands.h"
@@ -24,6 +19,7 @@
 #include "model_loading.h"
 #include "output_file.h"
 #include "texture_image.h"
+#include "tinygltf_settings.h"
 #include "utf8_text.h"
 
 namespace md5tool {

@@ -3,14 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#define TINYGLTF_NO_STB_IMAGE
-#define TINYGLTF_NO_STB_IMAGE_WRITE
-#define TINYGLTF_NO_EXTERNAL_IMAGE
-#define TINYGLTF_NO_INCLUDE_JSON
-#include <nlohmann/json.hpp>
-#include <tiny_gltf.h>
-
 #include "gltf_input.h"
+#include "tinygltf_settings.h"
 
 namespace md5tool {
 
