@@ -362,6 +362,22 @@ void CheckSkins(const Reader& reader, const tinygltf::Model& model, CheckedGltf&
     }
 }
 
+void CheckMaterials(const tinygltf::Model& model, CheckedGltf& checked) {
+    for (const tinygltf::Material& material : model.materials) {
+        CheckedMaterial out;
+        out.name = material.name;
+        const int texture = material.pbrMetallicRoughness.baseColorTexture.index;
+        if (InRange(texture, model.textures.size())) {
+            const int image = model.textures[static_cast<size_t>(texture)].source;
+            if (InRange(image, model.images.size())) {
+                const tinygltf::Image& entry = model.images[static_cast<size_t>(image)];
+                out.baseColorImage = entry.uri.rfind("data:", 0) == 0 ? entry.name : entry.uri;
+            }
+        }
+        checked.materials.push_back(out);
+    }
+}
+
 void CheckAnimations(const Reader& reader, const tinygltf::Model& model, CheckedGltf& checked) {
     for (size_t a = 0; a < model.animations.size(); ++a) {
         const tinygltf::Animation& animation = model.animations[a];
@@ -422,6 +438,7 @@ bool CheckGltf(const tinygltf::Model& model, CheckedGltf* checked, std::string* 
     *checked = CheckedGltf();
     try {
         const Reader reader(model);
+        CheckMaterials(model, *checked);
         CheckNodes(model, *checked);
         CheckMeshes(reader, model, *checked);
         CheckSkins(reader, model, *checked);

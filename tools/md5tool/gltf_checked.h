@@ -72,7 +72,13 @@ struct CheckedAnimation {
     std::vector<CheckedChannel> channels;
 };
 
+struct CheckedMaterial {
+    std::string name;
+    std::string baseColorImage;  // the base colour texture's image URI, or its name; may be empty
+};
+
 struct CheckedGltf {
+    std::vector<CheckedMaterial> materials;
     std::vector<CheckedNode> nodes;
     std::vector<int> order;  // every node, parents before children
     std::vector<CheckedMesh> meshes;

@@ -94,12 +94,26 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                               "weights a vertex, the largest kept and scaled to sum to one (default 8; 4 for clients "
                               "that read only JOINTS_0 and WEIGHTS_0)");
 
+    ImportOptions importOptions;
+    CLI::App* importCommand = app.add_subcommand(
+        "import", "Write a skinned glTF 2.0 model as MD5 files the library plays: FOLDER/NAME.md5mesh with the joints of "
+                  "one skin in their bind pose, and NAME_<animation>.md5anim for each animation, sampled into frames; "
+                  "glTF's y-up space is turned into MD5's z-up space.");
+    importCommand->add_option("MODEL", importOptions.model, "the .glb or .gltf file")->required();
+    importCommand->add_option("-o,--output", importOptions.folder, "the folder to write to (made when missing)")->required();
+    importCommand->add_option("--name", importOptions.name, "the files' name (default: the model's file name)");
+    importCommand->add_option("--skin", importOptions.skin, "the skin whose joints make the skeleton (default: the one "
+                                                            "with the most vertices)");
+    importCommand->add_option("--fps", importOptions.fps, "frames a second (default: the rate the keys are spaced at, "
+                                                          "else 24)");
+    importCommand->add_option("--scale", importOptions.scale, "model units a glTF metre (default 1)");
+
     // A first word that is no option and no command is named as such.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-') {
         bool known = false;
         for (const CLI::App* command : app.get_subcommands({})) known = known || command->get_name() == args[1];
         if (!known) {
-            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render, export)\n";
+            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render, export, import)\n";
             return kBadUsage;
         }
     }
@@ -118,6 +132,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             pose.clipGiven = poseClip->count() > 0;
             return Pose(pose, out, err);
         }
+        if (importCommand->parsed()) return Import(importOptions, out, err);
         if (exportCommand->parsed()) {
             exportOptions.clipGiven = exportClip->count() > 0;
             return Export(exportOptions, out, err);
