@@ -2,6 +2,7 @@
 // the files read cleanly, and bad input leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -11,6 +12,8 @@
 
 #include "actor/actor.h"
 #include "commands.h"
+#include "gltf_import.h"
+#include "gltf_scene.h"
 #include "support/corpus.h"
 #include "support/temp_folder.h"
 
@@ -112,4 +115,52 @@ TEST(GltfImportTest, BadInputLeavesNothingBehind) {
     // Names made safe for Windows and Linux.
     ASSERT_EQ(RunTool({"import", temp.File("rig.gltf"), "-o", temp.File("out"), "--name", "con: a/b"}), md5tool::kSuccess);
     EXPECT_TRUE(std::filesystem::exists(temp.File("out") + "/con__a_b.md5mesh"));
+}
+
+// Files from another writer: Blender's glTF exporter (tests/data/gltf/blender, made by
+// the script beside them): an armature turned and scaled above its bones, bones listed
+// children first, two materials, a vertex of six weights, LINEAR, STEP and CUBICSPLINE
+// keys at uneven times. Each frame of each clip poses as the glTF does at that time.
+TEST(GltfImportTest, BlenderFilesPoseAsTheGltfDoes) {
+    const std::string file = brmath_test::TestDataPath("gltf/blender/rigged.glb");
+    brmath_test::TempFolder temp;
+    std::string said;
+    ASSERT_EQ(RunTool({"import", file, "-o", temp.File("out")}, &said), md5tool::kSuccess) << said;
+    md5tool::GltfScene scene;
+    std::string error;
+    ASSERT_TRUE(scene.Load(file, &error)) << error;
+    brmath::Actor actor;
+    ASSERT_TRUE(actor.LoadMesh((temp.File("out") + "/rigged.md5mesh").c_str()));
+    ASSERT_EQ(actor.animationCount, 3);
+    const auto rest = scene.SkinAt(-1, 0);
+    std::array<double, 3> low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+    for (const auto& vertex : rest) {
+        for (size_t k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], vertex.position[k]);
+            high[k] = std::max(high[k], vertex.position[k]);
+        }
+    }
+    const double diagonal = std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
+    for (int a = 0; a < scene.AnimationCount(); ++a) {
+        const std::string name = "rigged_" + md5tool::SafeFileName(scene.Checked().animations[static_cast<size_t>(a)].name);
+        int clip = 0;
+        while (clip < actor.animationCount && actor.animations[clip].name != name) ++clip;
+        ASSERT_LT(clip, actor.animationCount) << name;
+        actor.SetAnimation(clip);
+        double largest = 0;
+        for (int f = 0; f < actor.animations[clip].frameCount; ++f) {
+            actor.ProceedAnimation(f);
+            const auto expected = scene.SkinAt(a, static_cast<float>(static_cast<double>(f) / actor.animations[clip].frameRate));
+            const auto got = Vertices(actor);
+            ASSERT_EQ(got.size(), expected.size());
+            for (size_t v = 0; v < got.size(); ++v) {
+                // The library's z-up vertex in glTF's y-up space.
+                const auto& p = expected[v].position;
+                largest = std::max(largest, std::hypot(got[v].x - p[0], got[v].z - p[1], -got[v].y - p[2]));
+            }
+        }
+        std::printf("%s: %d frames, every vertex within %.3g of the diagonal\n", name.c_str(),
+                    actor.animations[clip].frameCount, largest / diagonal);
+        EXPECT_LE(largest, 1e-4 * diagonal) << name;
+    }
 }

@@ -71,14 +71,14 @@ Affine Rigid(const Affine& a) {
     return r;
 }
 
-// How far a transform is from rigid: the largest column length's distance from one.
+// The scale a transform applies along one of its axes: the column length farthest from one.
 double ScaleOf(const Affine& a) {
-    double largest = 0;
+    double farthest = 1;
     for (int i = 0; i < 3; ++i) {
         const double length = std::sqrt(a.m[0][i] * a.m[0][i] + a.m[1][i] * a.m[1][i] + a.m[2][i] * a.m[2][i]);
-        largest = std::max(largest, std::fabs(length - 1));
+        if (std::fabs(length - 1) > std::fabs(farthest - 1)) farthest = length;
     }
-    return largest;
+    return farthest;
 }
 
 Md5Pose PoseOf(const Affine& rigid) {
@@ -179,7 +179,7 @@ void Converter::MakeSkeleton(int skin) {
     std::map<int, size_t> slot;  // node to its place in the skin
     for (size_t j = 0; j < chosen.joints.size(); ++j) slot.emplace(chosen.joints[j], j);
     const std::vector<GltfMatrix> rest = Globals(gltf_, nullptr, 0);
-    double bindScale = 0;
+    double bindScale = 1;
     // Parents first: the nodes in tree order, each joint's parent the nearest joint above it.
     for (int node : gltf_.order) {
         const auto found = slot.find(node);
@@ -195,7 +195,8 @@ void Converter::MakeSkeleton(int skin) {
         }
         const Affine inverseBind = ToAffine(chosen.inverseBinds[found->second]);
         const Affine bind = ToMd5(Inverse(inverseBind), options_.scale);
-        bindScale = std::max(bindScale, ScaleOf(bind));
+        const double scale = ScaleOf(bind);
+        if (std::fabs(scale - 1) > std::fabs(bindScale - 1)) bindScale = scale;
         jointOfNode_[node] = static_cast<int>(out_.model.joints.size());
         nodeOfJoint_.push_back(node);
         inverseBinds_.push_back(inverseBind);
@@ -206,8 +207,8 @@ void Converter::MakeSkeleton(int skin) {
         joint.orientation = pose.orientation;
         out_.model.joints.push_back(joint);
     }
-    if (bindScale > 1e-5) {
-        out_.warnings.push_back("the bind pose scales its joints (by up to " + std::to_string(1 + bindScale) +
+    if (std::fabs(bindScale - 1) > 1e-5) {
+        out_.warnings.push_back("the bind pose scales its joints (by up to a factor of " + std::to_string(bindScale) +
                                 "): the scale is folded into the geometry");
     }
 }

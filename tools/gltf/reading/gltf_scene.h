@@ -40,6 +40,8 @@ public:
         std::array<float, 2> texCoord;
     };
     std::vector<Vertex> Skin(int animation, int key) const;
+    // The same at any time of an animation (-1: the rest pose).
+    std::vector<Vertex> SkinAt(int animation, double time) const;
     // The same as triangles in a y-up device's left-handed space (glTF's z negated),
     // each with its primitive as its mesh, as the software device records them.
     std::vector<StreamTriangle> Draw(int animation, int key) const;

@@ -38,11 +38,15 @@ int GltfScene::KeyCount(int animation) const {
 }
 
 std::vector<GltfScene::Vertex> GltfScene::Skin(int animation, int key) const {
-    // The nodes at the time of the key, each global transform computed once, parents first.
+    if (key < 0 || key >= KeyCount(animation)) return SkinAt(-1, 0);
+    return SkinAt(animation, checked_.animations[static_cast<size_t>(animation)].channels[0].times[static_cast<size_t>(key)]);
+}
+
+std::vector<GltfScene::Vertex> GltfScene::SkinAt(int animation, double time) const {
+    // The nodes at that time, each global transform computed once, parents first.
     std::vector<CheckedNode> nodes = checked_.nodes;
-    if (key >= 0 && key < KeyCount(animation)) {
+    if (animation >= 0 && animation < AnimationCount()) {
         const CheckedAnimation& clip = checked_.animations[static_cast<size_t>(animation)];
-        const double time = clip.channels[0].times[static_cast<size_t>(key)];
         for (const CheckedChannel& channel : clip.channels) {
             const std::array<double, 4> value = SampleChannel(channel, time);
             CheckedNode& node = nodes[static_cast<size_t>(channel.node)];
