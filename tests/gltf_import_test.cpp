@@ -129,6 +129,9 @@ TEST(GltfImportTest, BlenderFilesPoseAsTheGltfDoes) {
     md5tool::GltfScene scene;
     std::string error;
     ASSERT_TRUE(scene.Load(file, &error)) << error;
+    std::vector<std::string> check = {"check", "--strict", temp.File("out") + "/rigged.md5mesh"};
+    for (const char* clip : {"Linear", "Smooth", "Step"}) check.push_back(temp.File("out") + "/rigged_" + clip + ".md5anim");
+    EXPECT_EQ(RunTool(check, &said), md5tool::kSuccess) << said;
     brmath::Actor actor;
     ASSERT_TRUE(actor.LoadMesh((temp.File("out") + "/rigged.md5mesh").c_str()));
     ASSERT_EQ(actor.animationCount, 3);
