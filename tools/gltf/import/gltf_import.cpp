@@ -109,6 +109,10 @@ std::vector<GltfMatrix> Globals(const CheckedGltf& gltf, const CheckedAnimation*
     return global;
 }
 
+// The most an animation is sampled into: frames, and joint poses (frames x joints).
+constexpr int kMaxFrames = 100000;
+constexpr int kMaxJointPoses = 2000000;
+
 // A name unique among `taken`, with a suffix _2, _3 when needed.
 std::string Unique(const std::string& name, std::set<std::string>& taken) {
     std::string unique = name;
@@ -363,7 +367,18 @@ void Converter::AddAnimations() {
                       ? static_cast<int>(std::round(rate))
                       : 24;
         }
-        const int count = static_cast<int>(std::floor(last * fps + 1e-3)) + 1;
+        const std::string given = animation.name.empty() ? "animation" + std::to_string(a) : animation.name;
+        const std::string name = Unique(SafeFileName(given), names);
+        // An animation too long to sample is left out rather than filling memory.
+        const double length = std::floor(last * fps + 1e-3) + 1;
+        if (length > kMaxFrames || length * static_cast<double>(binds_.size()) > kMaxJointPoses) {
+            out_.warnings.push_back("animation " + name + " is left out: " + std::to_string(last) + " s at " +
+                                    std::to_string(fps) + " frames a second is more than import samples (" +
+                                    std::to_string(kMaxFrames) + " frames, " + std::to_string(kMaxJointPoses) +
+                                    " joint poses)");
+            continue;
+        }
+        const int count = static_cast<int>(length);
         std::vector<SampledFrame> frames;
         // Frame times as float, as key times are stored: a frame on a key samples that key.
         for (int f = 0; f < count; ++f) frames.push_back(Sample(&animation, static_cast<float>(static_cast<double>(f) / fps)));
@@ -409,8 +424,6 @@ void Converter::AddAnimations() {
                 }
             }
         }
-        const std::string given = animation.name.empty() ? "animation" + std::to_string(a) : animation.name;
-        const std::string name = Unique(SafeFileName(given), names);
         if (scaled) {
             out_.warnings.push_back("animation " + name + " animates scale, which MD5 cannot hold: left out, which moves a "
                                     "vertex by up to " + std::to_string(scaleError));
