@@ -86,29 +86,6 @@ Md5Pose PoseOf(const Affine& rigid) {
     return {parts.translation, parts.rotation};
 }
 
-// Every node's global transform, with the animation's channels sampled at `time`
-// (none for a null animation); `scaled` is set when a channel drives scale.
-std::vector<GltfMatrix> Globals(const CheckedGltf& gltf, const CheckedAnimation* animation, double time) {
-    std::vector<CheckedNode> nodes = gltf.nodes;
-    for (const CheckedChannel& channel : animation != nullptr ? animation->channels : std::vector<CheckedChannel>()) {
-        const std::array<double, 4> value = SampleChannel(channel, time);
-        CheckedNode& node = nodes[static_cast<size_t>(channel.node)];
-        if (channel.path == ChannelPath::kRotation) {
-            node.rotation = value;
-        } else {
-            std::copy_n(value.begin(), 3, channel.path == ChannelPath::kTranslation ? node.translation.begin()
-                                                                                     : node.scale.begin());
-        }
-    }
-    std::vector<GltfMatrix> global(nodes.size());
-    for (int n : gltf.order) {
-        const CheckedNode& node = nodes[static_cast<size_t>(n)];
-        const GltfMatrix local = LocalTransform(node);
-        global[static_cast<size_t>(n)] = node.parent < 0 ? local : Multiply(global[static_cast<size_t>(node.parent)], local);
-    }
-    return global;
-}
-
 // The most an animation is sampled into: frames, and joint poses (frames x joints).
 constexpr int kMaxFrames = 100000;
 constexpr int kMaxJointPoses = 2000000;
@@ -182,7 +159,7 @@ void Converter::MakeSkeleton(int skin) {
     const CheckedSkin& chosen = gltf_.skins[static_cast<size_t>(skin)];
     std::map<int, size_t> slot;  // node to its place in the skin
     for (size_t j = 0; j < chosen.joints.size(); ++j) slot.emplace(chosen.joints[j], j);
-    const std::vector<GltfMatrix> rest = Globals(gltf_, nullptr, 0);
+    const std::vector<GltfMatrix> rest = NodeGlobals(gltf_, nullptr, 0);
     double bindScale = 1;
     // Parents first: the nodes in tree order, each joint's parent the nearest joint above it.
     for (int node : gltf_.order) {
@@ -276,7 +253,7 @@ void Converter::AddMesh(int node, bool skinned) {
     int nearest = NearestJoint(node);
     if (nearest < 0) nearest = skinned && !out_.model.joints.empty() ? 0 : AddedRoot();
     // A mesh without a skin rides on its nearest joint as its node's transform places it.
-    const Affine placed = ToMd5(ToAffine(Globals(gltf_, nullptr, 0)[static_cast<size_t>(node)]), options_.scale);
+    const Affine placed = ToMd5(ToAffine(NodeGlobals(gltf_, nullptr, 0)[static_cast<size_t>(node)]), options_.scale);
     const Affine fromRest = Inverse(rests_[static_cast<size_t>(nearest)]);
     const CheckedSkin* skin = skinned ? &gltf_.skins[static_cast<size_t>(owner.skin)] : nullptr;
     for (const CheckedPrimitive& primitive : gltf_.meshes[static_cast<size_t>(owner.mesh)].primitives) {
@@ -329,7 +306,7 @@ void Converter::AddMesh(int node, bool skinned) {
 }
 
 SampledFrame Converter::Sample(const CheckedAnimation* animation, double time) const {
-    const std::vector<GltfMatrix> global = Globals(gltf_, animation, time);
+    const std::vector<GltfMatrix> global = NodeGlobals(gltf_, animation, time);
     SampledFrame frame;
     for (size_t j = 0; j < nodeOfJoint_.size(); ++j) {
         if (nodeOfJoint_[j] < 0) {

@@ -507,6 +507,27 @@ std::array<double, 4> SampleChannel(const CheckedChannel& channel, double time) 
     return out;
 }
 
+std::vector<GltfMatrix> NodeGlobals(const CheckedGltf& gltf, const CheckedAnimation* animation, double time) {
+    std::vector<CheckedNode> nodes = gltf.nodes;
+    for (const CheckedChannel& channel : animation != nullptr ? animation->channels : std::vector<CheckedChannel>()) {
+        const std::array<double, 4> value = SampleChannel(channel, time);
+        CheckedNode& node = nodes[static_cast<size_t>(channel.node)];
+        if (channel.path == ChannelPath::kRotation) {
+            node.rotation = value;
+        } else {
+            std::copy_n(value.begin(), 3, channel.path == ChannelPath::kTranslation ? node.translation.begin()
+                                                                                     : node.scale.begin());
+        }
+    }
+    std::vector<GltfMatrix> global(nodes.size());
+    for (int n : gltf.order) {
+        const CheckedNode& node = nodes[static_cast<size_t>(n)];
+        const GltfMatrix local = LocalTransform(node);
+        global[static_cast<size_t>(n)] = node.parent < 0 ? local : Multiply(global[static_cast<size_t>(node.parent)], local);
+    }
+    return global;
+}
+
 GltfMatrix LocalTransform(const CheckedNode& node) {
     if (node.hasMatrix) return node.matrix;
     const auto& t = node.translation;

@@ -93,6 +93,10 @@ bool CheckGltf(const tinygltf::Model& model, CheckedGltf* checked, std::string* 
 // (rotations by slerp), step or cubic spline, as glTF defines them.
 std::array<double, 4> SampleChannel(const CheckedChannel& channel, double time);
 
+// Every node's global transform, each computed once, parents first, with the
+// animation's channels sampled at `time` (none for a null animation).
+std::vector<GltfMatrix> NodeGlobals(const CheckedGltf& gltf, const CheckedAnimation* animation, double time);
+
 // The node's local transform, T * R * S or its matrix.
 GltfMatrix LocalTransform(const CheckedNode& node);
 GltfMatrix Multiply(const GltfMatrix& a, const GltfMatrix& b);

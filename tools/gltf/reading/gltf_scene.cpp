@@ -43,27 +43,9 @@ std::vector<GltfScene::Vertex> GltfScene::Skin(int animation, int key) const {
 }
 
 std::vector<GltfScene::Vertex> GltfScene::SkinAt(int animation, double time) const {
-    // The nodes at that time, each global transform computed once, parents first.
-    std::vector<CheckedNode> nodes = checked_.nodes;
-    if (animation >= 0 && animation < AnimationCount()) {
-        const CheckedAnimation& clip = checked_.animations[static_cast<size_t>(animation)];
-        for (const CheckedChannel& channel : clip.channels) {
-            const std::array<double, 4> value = SampleChannel(channel, time);
-            CheckedNode& node = nodes[static_cast<size_t>(channel.node)];
-            if (channel.path == ChannelPath::kRotation) {
-                node.rotation = value;
-            } else {
-                std::copy_n(value.begin(), 3, channel.path == ChannelPath::kTranslation ? node.translation.begin()
-                                                                                         : node.scale.begin());
-            }
-        }
-    }
-    std::vector<GltfMatrix> global(nodes.size());
-    for (int n : checked_.order) {
-        const CheckedNode& node = nodes[static_cast<size_t>(n)];
-        const GltfMatrix local = LocalTransform(node);
-        global[static_cast<size_t>(n)] = node.parent < 0 ? local : Multiply(global[static_cast<size_t>(node.parent)], local);
-    }
+    const bool posed = animation >= 0 && animation < AnimationCount();
+    const std::vector<GltfMatrix> global =
+        NodeGlobals(checked_, posed ? &checked_.animations[static_cast<size_t>(animation)] : nullptr, time);
     const CheckedNode& meshNode = checked_.nodes[static_cast<size_t>(meshNode_)];
     const CheckedSkin& skin = checked_.skins[static_cast<size_t>(meshNode.skin)];
     std::vector<GltfMatrix> joints;
