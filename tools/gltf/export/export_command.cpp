@@ -422,11 +422,7 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
             << "\"\n";
         return kBadUsage;
     }
-    // Beyond these, positions in glTF's 32-bit floats lose all precision or overflow.
-    if (!(options.scale >= 1e-6 && options.scale <= 1e6)) {
-        err << "md5tool: --scale wants a number from 1e-6 to 1e6\n";
-        return kBadUsage;
-    }
+    if (!ScaleInRange(options.scale, err)) return kBadUsage;
     if (options.maxWeights < 1 || options.maxWeights > kMaxWeights) {
         err << "md5tool: --max-weights wants 1 to " << kMaxWeights << "\n";
         return kBadUsage;

@@ -1,9 +1,10 @@
 #pragma once
 
-// Rigid transforms in double for the glTF export: the library's column-major float
+// Rigid transforms in double for glTF export and import: the library's column-major float
 // matrices taken apart into glTF's translation and rotation, and composed again.
 #include <array>
 #include <cmath>
+#include <ostream>
 
 #include "math/matrix4.h"
 
@@ -110,6 +111,14 @@ inline RigidParts Decompose(const Affine& a) {
         z = 0.25 * s;
     }
     return {{a.t[0], a.t[1], a.t[2]}, NormalizedQuaternion(x, y, z, w)};
+}
+
+// The scales export and import take: beyond them, positions in glTF's and MD5's 32-bit
+// floats lose all precision or overflow. Says so on `err` when `scale` is outside.
+inline bool ScaleInRange(double scale, std::ostream& err) {
+    if (scale >= 1e-6 && scale <= 1e6) return true;
+    err << "md5tool: --scale wants a number from 1e-6 to 1e6\n";
+    return false;
 }
 
 // MD5's z-up space as glTF's y-up one: the quarter turn about x that takes (x, y, z) to

@@ -7,6 +7,7 @@
 #include "actor/actor.h"
 #include "commands.h"
 #include "gltf_import.h"
+#include "gltf_space.h"
 #include "gltf_input.h"
 #include "model_loading.h"
 #include "output_file.h"
@@ -99,10 +100,7 @@ int Import(const ImportOptions& options, std::ostream& out, std::ostream& err) {
         err << "md5tool: --fps wants 1 to 1000 frames a second\n";
         return kBadUsage;
     }
-    if (!(options.scale >= 1e-6 && options.scale <= 1e6)) {
-        err << "md5tool: --scale wants a number from 1e-6 to 1e6\n";
-        return kBadUsage;
-    }
+    if (!ScaleInRange(options.scale, err)) return kBadUsage;
     if (options.skin < -1) {
         err << "md5tool: --skin wants a skin's number, from 0\n";
         return kBadUsage;
