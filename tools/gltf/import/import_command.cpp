@@ -1,14 +1,15 @@
 // md5tool import: a glTF model converted and written as MD5 files, the clips' bounds
 // from posing what was written with the library; all files or none.
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "actor/actor.h"
 #include "commands.h"
 #include "gltf_import.h"
-#include "gltf_space.h"
 #include "gltf_input.h"
+#include "gltf_space.h"
 #include "model_loading.h"
 #include "output_file.h"
 #include "tinygltf_settings.h"
