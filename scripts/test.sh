@@ -45,6 +45,12 @@ suite() {
   failed=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
   count=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/')
   echo "== $name: $((count - failed)) passed, $failed failed"
+  # What each failing test printed, kept for the end of the run where CI's excerpt shows it.
+  awk -v suite="$name" '
+    /\*\*\*(Failed|Timeout|Exception)|\*\*\*Not Run/ { test = $0; sub(/^.*Test +#[0-9]+: /, "", test); sub(/ .*/, "", test); n = 0; next }
+    /^ *Start +[0-9]+: |^ *[0-9]+\/[0-9]+ Test +#|^[0-9]+% tests passed/ { test = "" }
+    test != "" && n < 12 && /FAIL|[Ff]ailed|Failure|wine:|[Ee]rror|differs|Expected|Which is|Value of|Actual|[Tt]imeout|Segmentation|Abort/ { print suite "/" test ": " $0; n++ }
+  ' "$log" >>"$failure_lines"
   # Tests that keep pictures for a person to look at say where.
   grep -h "the pictures are" "$dir/Testing/Temporary/LastTest.log" 2>/dev/null | sed "s/^/== $name: /" || true
   total_passed=$((total_passed + count - failed))
@@ -53,6 +59,8 @@ suite() {
 
 ctest_args=()
 mkdir -p "$root/build"
+failure_lines="$root/build/failures.txt"
+: >"$failure_lines"
 mkdir -p "$WINEPREFIX"
 # Wine runs Windows programs as Linux processes of the same width, and some kernels
 # (IA-32 emulation off) refuse 32-bit ones.
@@ -112,6 +120,10 @@ else
 fi
 
 echo
+if [ -s "$failure_lines" ]; then
+  echo "what the failing tests said (the whole output is in build/SUITE.test.log):"
+  head -n 40 "$failure_lines" | cut -c 1-300
+fi
 [ -z "$stand_in" ] || echo "note: $stand_in"
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]
