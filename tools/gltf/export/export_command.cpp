@@ -18,6 +18,7 @@
 #include "md5/mesh_reader.h"
 #include "model_loading.h"
 #include "output_file.h"
+#include "posed_box.h"
 #include "texture_image.h"
 #include "tinygltf_settings.h"
 #include "utf8_text.h"
@@ -485,18 +486,7 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
     }
 
     // The bind pose's diagonal, which the weights' disagreement is measured against.
-    float low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
-    for (int m = 0; m < actor.meshCount; ++m) {
-        for (int v = 0; v < actor.meshes[m].vertexCount; ++v) {
-            const brmath::Vector3& p = actor.meshes[m].vertices[v].position;
-            const float c[3] = {p.x, p.y, p.z};
-            for (int k = 0; k < 3; ++k) {
-                low[k] = std::min(low[k], c[k]);
-                high[k] = std::max(high[k], c[k]);
-            }
-        }
-    }
-    const double diagonal = low[0] <= high[0] ? std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]) : 0;
+    const double diagonal = PosedBoxOf(actor).Diagonal();
 
     const bool binary = extension == ".glb";
     TextureWriter textures(model, buffer, options.output, binary || options.embed);

@@ -12,6 +12,7 @@
 #include "gltf_space.h"
 #include "model_loading.h"
 #include "output_file.h"
+#include "posed_box.h"
 #include "tinygltf_settings.h"
 
 namespace md5tool {
@@ -60,18 +61,8 @@ bool FillBounds(const fs::path& folder, const std::string& name, Conversion& con
         clip.bounds.clear();
         for (int f = 0; f < actor.animations[c].frameCount; ++f) {
             actor.ProceedAnimation(f);
-            Md5Vector low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
-            for (int m = 0; m < actor.meshCount; ++m) {
-                for (int v = 0; v < actor.meshes[m].vertexCount; ++v) {
-                    const brmath::Vector3& p = actor.meshes[m].vertices[v].position;
-                    const double xyz[3] = {p.x, p.y, p.z};
-                    for (size_t k = 0; k < 3; ++k) {
-                        low[k] = std::min(low[k], xyz[k]);
-                        high[k] = std::max(high[k], xyz[k]);
-                    }
-                }
-            }
-            clip.bounds.push_back({low, high});
+            const PosedBox box = PosedBoxOf(actor);
+            clip.bounds.push_back({box.low, box.high});
         }
     }
     return true;
