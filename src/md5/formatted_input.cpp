@@ -1,6 +1,6 @@
 #include "md5/formatted_input.h"
 
-#include <charconv>
+#include "md5/float_digits.h"
 
 namespace brmath {
 namespace scan_detail {
@@ -33,21 +33,6 @@ int DigitValue(unsigned char c) {
     return 99;
 }
 
-// A value too large or too small for float: infinity or zero, told apart by the
-// exponent's sign, as strtof gives them.
-float OutOfRange(const char* begin, const char* end, bool hex) {
-    double wide = 0.0;
-    if (!hex) {
-        const auto parsed = std::from_chars(begin, end, wide);
-        if (parsed.ec == std::errc()) return static_cast<float>(wide);
-    }
-    const char marker = hex ? 'p' : 'e';
-    for (const char* p = begin; p < end; ++p) {
-        if ((*p | 0x20) == marker) return p + 1 < end && p[1] == '-' ? 0.0f : std::numeric_limits<float>::infinity();
-    }
-    return std::numeric_limits<float>::infinity();
-}
-
 }  // namespace
 
 const char* ScanIntBased(const char* p, const char* end, int base, uint64_t* magnitude) {
@@ -76,16 +61,13 @@ const char* ScanFloatGeneral(const char* begin, const char* end, float* value) {
         hex = true;
         begin += 2;
     }
-    float parsed = 0.0f;
-    const auto result = std::from_chars(begin, end, parsed, hex ? std::chars_format::hex : std::chars_format::general);
-    if (result.ec == std::errc::invalid_argument) {
+    const char* stop = ParseFloatDigits(begin, end, hex, value);
+    if (stop == nullptr) {
         if (!hex) return nullptr;
         *value = 0.0f;  // "0x" without digits reads as the 0 before it
         return begin - 1;
     }
-    if (result.ec == std::errc::result_out_of_range) parsed = OutOfRange(begin, result.ptr, hex);
-    *value = parsed;
-    return result.ptr;
+    return stop;
 }
 
 }  // namespace scan_detail

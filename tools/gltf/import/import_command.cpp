@@ -1,158 +1,32 @@
-// md5tool import: a glTF model converted and written as MD5 files, the clips' bounds
-// from posing what was written with the library; all files or none.
-#include <algorithm>
-#include <cstdlib>
+// md5tool import: the conversion's messages on the error stream, its files written into
+// the folder all together or not at all.
 #include <filesystem>
 #include <system_error>
 
-#include "actor/actor.h"
 #include "commands.h"
-#include "gltf_import.h"
-#include "gltf_input.h"
-#include "gltf_space.h"
-#include "model_loading.h"
+#include "md5_files.h"
 #include "output_file.h"
-#include "posed_box.h"
-#include "tinygltf_settings.h"
 
 namespace md5tool {
 
-namespace {
-
-namespace fs = std::filesystem;
-
-// A folder of the system's that is removed with what it holds.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::error_code code;
-        const fs::path base = fs::temp_directory_path(code);
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const fs::path candidate = base / ("md5tool-import-" + std::to_string(std::rand()) + std::to_string(attempt));
-            if (fs::create_directory(candidate, code)) path_ = candidate;
-        }
-    }
-    ~ScratchFolder() {
-        std::error_code code;
-        if (!path_.empty()) fs::remove_all(path_, code);
-    }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-// Every clip's per-frame bounds, from the library posing the files written to `folder`.
-bool FillBounds(const fs::path& folder, const std::string& name, Conversion& conversion, std::string* error) {
-    brmath::Actor actor;
-    const std::string mesh = (folder / (name + ".md5mesh")).string();
-    const LoadOutcome loaded = LoadMeshReporting(actor, mesh);
-    if (!loaded.loaded || actor.animationCount != static_cast<int>(conversion.clips.size())) {
-        *error = "the library does not read what was written: " + (loaded.loaded ? "a clip left out" : loaded.reason);
-        return false;
-    }
-    for (int c = 0; c < actor.animationCount; ++c) {
-        const std::string clipName = actor.animations[c].name;
-        const auto at = std::find_if(conversion.clipNames.begin(), conversion.clipNames.end(),
-                                     [&](const std::string& n) { return name + "_" + n == clipName; });
-        if (at == conversion.clipNames.end()) continue;
-        Md5Clip& clip = conversion.clips[static_cast<size_t>(at - conversion.clipNames.begin())];
-        actor.SetAnimation(c);
-        clip.bounds.clear();
-        for (int f = 0; f < actor.animations[c].frameCount; ++f) {
-            actor.ProceedAnimation(f);
-            const PosedBox box = PosedBoxOf(actor);
-            clip.bounds.push_back({box.low, box.high});
-        }
-    }
-    return true;
-}
-
-std::vector<std::pair<std::string, std::string>> Files(const fs::path& folder, const std::string& name,
-                                                       const Conversion& conversion, const std::string& commandline) {
-    std::vector<std::pair<std::string, std::string>> files;
-    files.emplace_back((folder / (name + ".md5mesh")).string(), WriteMd5Mesh(conversion.model, commandline));
-    for (size_t c = 0; c < conversion.clips.size(); ++c) {
-        Md5Clip clip = conversion.clips[c];
-        clip.bounds.resize(clip.frames.size());
-        files.emplace_back((folder / (name + "_" + conversion.clipNames[c] + ".md5anim")).string(),
-                           WriteMd5Anim(conversion.model, clip, commandline));
-    }
-    return files;
-}
-
-}  // namespace
-
 int Import(const ImportOptions& options, std::ostream& out, std::ostream& err) {
-    if (!IsGltfPath(options.model)) {
-        err << "md5tool: import reads a .glb or .gltf file, not \"" << options.model << "\"\n";
-        return kBadUsage;
-    }
-    if (options.fps < 0 || options.fps > 1000) {
-        err << "md5tool: --fps wants 1 to 1000 frames a second\n";
-        return kBadUsage;
-    }
-    if (!ScaleInRange(options.scale, err)) return kBadUsage;
-    if (options.skin < -1) {
-        err << "md5tool: --skin wants a skin's number, from 0\n";
-        return kBadUsage;
-    }
-    const std::string name = SafeFileName(options.name.empty() ? fs::u8path(options.model).stem().string() : options.name);
-    tinygltf::Model parsed;
-    CheckedGltf gltf;
-    std::string error;
-    if (!ReadGltfFile(options.model, &parsed, &error) || !CheckGltf(parsed, &gltf, &error)) {
-        err << "md5tool: cannot load " << options.model << ": " << error << "\n";
-        return kBadInput;
-    }
-    if (options.skin >= static_cast<int>(gltf.skins.size())) {
-        err << "md5tool: " << options.model << " has no skin " << options.skin << " (it has " << gltf.skins.size() << ")\n";
-        return kBadUsage;
-    }
-    ConversionOptions conversionOptions;
-    conversionOptions.skin = options.skin;
-    conversionOptions.fps = options.fps;
-    conversionOptions.scale = options.scale;
-    Conversion conversion;
-    if (!ConvertGltf(gltf, conversionOptions, &conversion, &error)) {
-        err << "md5tool: cannot import " << options.model << ": " << error << "\n";
-        return kBadInput;
-    }
-    for (const std::string& warning : conversion.warnings) err << options.model << ": warning: " << warning << "\n";
-
-    // Written once where the library can pose it for the bounds, then all together.
-    const std::string commandline = "md5tool import " + fs::u8path(options.model).filename().string();
-    ScratchFolder scratch;
-    if (scratch.Path().empty() || !WriteOutputs(Files(scratch.Path(), name, conversion, commandline), &error) ||
-        !FillBounds(scratch.Path(), name, conversion, &error)) {
-        err << "md5tool: cannot import " << options.model << ": " << (error.empty() ? "no temporary folder" : error) << "\n";
-        return kBadInput;
-    }
+    namespace fs = std::filesystem;
+    const ImportResult result = ImportMd5Files(options);
+    for (const std::string& message : result.messages) err << message << "\n";
+    if (result.status != kSuccess) return result.status;
+    const fs::path folder = fs::u8path(options.folder);
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& [name, bytes] : result.files) files.emplace_back((folder / name).string(), bytes);
     std::error_code code;
-    const bool made = !fs::exists(fs::u8path(options.folder), code) && fs::create_directories(fs::u8path(options.folder), code);
-    if (!fs::is_directory(fs::u8path(options.folder), code) ||
-        !WriteOutputs(Files(fs::u8path(options.folder), name, conversion, commandline), &error)) {
-        if (made) fs::remove(fs::u8path(options.folder), code);
+    std::string error;
+    const bool made = !fs::exists(folder, code) && fs::create_directories(folder, code);
+    if (!fs::is_directory(folder, code) || !WriteOutputs(files, &error)) {
+        if (made) fs::remove(folder, code);
         err << "md5tool: " << (error.empty() ? "cannot make the folder " + options.folder : error) << "\n";
         return kBadInput;
     }
-
-    size_t vertices = 0, triangles = 0;
-    for (const Md5MeshBlock& block : conversion.model.meshes) {
-        vertices += block.vertices.size();
-        triangles += block.triangles.size();
-    }
-    const std::string mesh = (fs::u8path(options.folder) / (name + ".md5mesh")).string();
-    out << mesh << ": " << conversion.model.joints.size() << " joints, " << conversion.model.meshes.size() << " meshes, "
-        << vertices << " vertices, " << triangles << " triangles\n";
-    // The clips as the library numbers them.
-    brmath::Actor actor;
-    const LoadOutcome loaded = LoadMeshReporting(actor, mesh);
-    const std::vector<std::string> files = LoadedClipFiles(mesh, loaded, actor.animationCount);
-    for (int c = 0; c < actor.animationCount; ++c) {
-        out << "clip " << c << ": " << (static_cast<size_t>(c) < files.size() ? files[static_cast<size_t>(c)] : actor.animations[c].name)
-            << ", " << actor.animations[c].frameCount << " frames at " << actor.animations[c].frameRate << " fps\n";
-    }
+    out << (folder / (result.name + ".md5mesh")).string() << ": " << result.counts << "\n";
+    for (const std::string& clip : result.clips) out << clip << "\n";
     return kSuccess;
 }
 
