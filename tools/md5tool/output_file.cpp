@@ -100,9 +100,12 @@ bool Stage(const std::string& path, const std::string& bytes, Staged* staged, st
     }
     const bool exists = stat(staged->target.c_str(), &status) == 0;
     // A short temporary name in the same folder, so that a name near the length limit
-    // still gets one.
+    // still gets one. A count of its own in each, since mkstemp's random part comes
+    // from a clock that may not move between the files of one output (in WebAssembly).
+    static unsigned staging = 0;
     const size_t slash = staged->target.find_last_of('/');
-    std::string name = (slash == std::string::npos ? "" : staged->target.substr(0, slash + 1)) + ".md5tool-XXXXXX";
+    std::string name = (slash == std::string::npos ? "" : staged->target.substr(0, slash + 1)) + ".md5tool-" +
+                       std::to_string(++staging % 1000) + "-XXXXXX";
     std::vector<char> temporary(name.begin(), name.end());
     temporary.push_back('\0');
     const int descriptor = mkstemp(temporary.data());

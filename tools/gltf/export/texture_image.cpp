@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/allocation.h"
-#include "image.h"
 #include "platform/file_io.h"
 
 #define STB_IMAGE_STATIC
@@ -18,11 +17,24 @@
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #endif
 #include <stb/stb_image.h>
+// Converted images are compressed by stb_image_write's own deflate rather than zlib, so
+// that every build (the web module has no zlib) writes the same bytes.
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
 
 namespace md5tool {
+
+namespace {
+
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
+}
+
+}  // namespace
 
 std::string FindShaderImage(const std::string& meshPath, const std::string& shader) {
     namespace fs = std::filesystem;
@@ -76,7 +88,9 @@ bool ReadTextureImage(const std::string& path, TextureImage* image, std::string*
         return false;
     }
     image->mimeType = "image/png";
-    const bool encoded = EncodePngPixels(pixels, width, height, channels, &image->bytes);
+    image->bytes.clear();
+    const bool encoded =
+        stbi_write_png_to_func(&AppendBytes, &image->bytes, width, height, channels, pixels, width * channels) != 0;
     stbi_image_free(pixels);
     if (!encoded) *error = "out of memory";
     return encoded;

@@ -1,8 +1,12 @@
 #include "md5_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#if BRMATH_FLOAT_TO_CHARS
+#include <charconv>
+#else
+#include "float_text.h"
+#endif
 
 namespace md5tool {
 
@@ -12,9 +16,13 @@ namespace {
 std::string Number(double value) {
     const float f = static_cast<float>(value);
     if (f == 0.0f || !std::isfinite(f)) return "0";
+#if BRMATH_FLOAT_TO_CHARS
     char text[32];
     const auto result = std::to_chars(text, text + sizeof(text), f);
     return std::string(text, result.ptr);
+#else
+    return ShortestFloatText(f);
+#endif
 }
 
 std::string Triple(const Md5Vector& v) { return "( " + Number(v[0]) + " " + Number(v[1]) + " " + Number(v[2]) + " )"; }
