@@ -3,12 +3,15 @@
 # Needs root for apt-get; does nothing when all is there.
 #
 #   setup.sh demo           the demo's set only: the native toolchain and md5tool's libraries
+#   setup.sh web            the demo's set, Emscripten and Node.js with the page's npm
+#                           packages (three.js, fflate, playwright-core): scripts/web.sh
 #   setup.sh [all]          also the test set: GoogleTest, Google Benchmark, clang with
 #                           libFuzzer, MinGW-w64 with zlib for Windows, 64-bit Wine with
 #                           Xvfb and Mesa, multilib GCC and qemu-i386, the locales the tests
 #                           switch to, Node.js with the Khronos glTF validator and
 #                           three.js, Chromium that draws with it, Assimp's command
-#                           line tool that reads md5tool import's files; and, where
+#                           line tool that reads md5tool import's files, Emscripten
+#                           with the web page's npm packages; and, where
 #                           this kernel runs 32-bit programs, 32-bit Wine and Mesa
 #   --assimp                also Assimp, for the benchmarks' comparison (configure with
 #                           -DBRMATH_BENCH_ASSIMP=ON)
@@ -25,8 +28,9 @@ demo_packages=(cmake ninja-build g++ zlib1g-dev libcli11-dev nlohmann-json3-dev 
 test_packages=(
   clang lld llvm libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev locales-all
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth
-  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static chromium assimp-utils
+  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static chromium assimp-utils emscripten
 )
+web_packages=(emscripten)
 i386_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 assimp_packages=(libassimp-dev)
 
@@ -34,9 +38,9 @@ set_name=all
 with_assimp=0
 for argument in "$@"; do
   case $argument in
-    demo | all) set_name=$argument ;;
+    demo | web | all) set_name=$argument ;;
     --assimp) with_assimp=1 ;;
-    *) echo "usage: setup.sh [demo|all] [--assimp]" >&2; exit 2 ;;
+    *) echo "usage: setup.sh [demo|web|all] [--assimp]" >&2; exit 2 ;;
   esac
 done
 
@@ -88,9 +92,26 @@ if ! install_packages "${missing[@]}"; then
 fi
 [ "$set_name" = demo ] && exit 0
 
+# The web page's npm packages, at the versions web/package-lock.json names.
+install_web_modules() {
+  [ -d web/node_modules/three ] && [ -d web/node_modules/fflate ] && [ -d web/node_modules/playwright-core ] && return 0
+  if ! command -v npm >/dev/null 2>&1 ||
+     ! (cd web && npm ci --no-audit --no-fund --loglevel=error >"$log" 2>&1); then
+    warn "could not install the web page's npm packages; the web build and its tests will fail:"
+    tail -n 5 "$log" | sed 's/^/  /' >&2
+  fi
+}
+
 # Debian's Node.js and npm, unless a node with npm is already there.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
   test_packages+=(nodejs npm)
+  web_packages+=(nodejs npm)
+fi
+if [ "$set_name" = web ]; then
+  mapfile -t missing < <(missing_of "${web_packages[@]}")
+  install_packages "${missing[@]}" || { echo "setup: error: could not install ${missing[*]}:" >&2; apt_reason >&2; exit 1; }
+  install_web_modules
+  exit 0
 fi
 [ "$with_assimp" -eq 1 ] && test_packages+=("${assimp_packages[@]}")
 
@@ -150,4 +171,5 @@ if [ ! -d tests/gltf/node_modules/gltf-validator ] || [ ! -d tests/gltf/node_mod
     tail -n 5 "$log" | sed 's/^/  /' >&2
   fi
 fi
+install_web_modules
 exit 0

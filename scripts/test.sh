@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds BRMath four ways and runs every test: native (Release, with the projects that
+# Builds BRMath four ways, and the web module, and runs every test: native (Release, with the projects that
 # use it from an install and as a subproject), native under AddressSanitizer and
 # UndefinedBehaviorSanitizer (with the leak check), the 32-bit Windows DLL, its import
 # libraries, md5tool.exe and the Windows package with their tests under Wine, and the
@@ -75,7 +75,16 @@ fi
 ("${wine_boot[@]}" >/dev/null 2>&1 || true) &
 wine_ready=$!
 
-suite native -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_BENCH=ON
+# The web module and page, which the native suite's web tests compare with md5tool.
+echo "== web: build the module and the page"
+web_dir=""
+if bash scripts/build-web.sh >/dev/null; then
+  web_dir="$root/build/web"
+else
+  echo "== web: build failed"
+  total_failed=$((total_failed + 1))
+fi
+suite native -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_BENCH=ON -DBRMATH_WEB_DIR="$web_dir"
 # Allocations the library expects to fail return null instead of aborting the run.
 export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1

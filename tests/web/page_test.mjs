@@ -1,0 +1,111 @@
+// The page in Debian's Chromium (software WebGL), driven by playwright-core over a
+// loopback server: open the sample, play, a view that covers md5tool render's pixels,
+// a malformed mesh that leaves the model on show, the glTF download's bytes, and a
+// dropped .glb whose MD5 zip md5tool check --strict accepts.
+//   node page_test.mjs WEB_DIR MD5TOOL SOURCE_DIR SCRATCH
+import { execFileSync, spawnSync } from 'node:child_process';
+import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { join, resolve } from 'node:path';
+import { createRequire } from 'node:module';
+
+const [webDir, md5tool, source, scratch] = process.argv.slice(2).map((path) => resolve(path));
+const require = createRequire(join(source, 'web/package.json'));
+const { chromium } = require('playwright-core');
+const { unzipSync } = require('fflate');
+const { serve } = await import(join(source, 'web/serve.mjs'));
+
+let failures = 0;
+const fail = (what) => {
+  console.log(`FAILED: ${what}`);
+  ++failures;
+};
+rmSync(scratch, { recursive: true, force: true });
+mkdirSync(scratch, { recursive: true });
+const server = await serve(webDir);
+const browser = await chromium.launch({
+  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--disable-sync',
+         '--disable-quic', '--no-first-run', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
+});
+try {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 700 }, acceptDownloads: true });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  await page.goto(`http://127.0.0.1:${server.address().port}/?background=%23ff00ff`);
+  await page.waitForSelector('body[data-ready="true"]', { timeout: 60000 });
+  const state = () => page.evaluate(() => window.viewer.state());
+
+  // Open the sample's files through #open: three clips in the library's order.
+  const robot = join(source, 'samples/robot');
+  await page.setInputFiles('#open', ['robot.md5mesh', 'idle.md5anim', 'walk.md5anim', 'wave.md5anim'].map((n) => join(robot, n)));
+  await page.waitForFunction(() => document.querySelectorAll('#clip option').length === 3, null, { timeout: 60000 });
+  const clips = (await state()).clips.map((clip) => clip.name).join();
+  if (clips !== 'idle,walk,wave') fail(`the clip list shows ${clips}`);
+
+  // Playing advances the frame; space pauses.
+  await page.click('#play');
+  await page.waitForTimeout(700);
+  const playing = await state();
+  if (!playing.playing || playing.frame === 0) fail(`after play: ${JSON.stringify({ ...playing, clips: undefined })}`);
+  await page.keyboard.press('Space');
+  if ((await state()).playing) fail('space did not pause');
+
+  // The wave at frame 12 covers the pixels md5tool render draws with the same camera.
+  await page.selectOption('#clip', '2');
+  await page.$eval('#frame', (range) => {
+    range.value = '12';
+    range.dispatchEvent(new Event('input'));
+  });
+  await page.evaluate(() => {
+    const view = document.getElementById('view');
+    view.style.width = view.style.height = '320px';
+    view.parentElement.style.flex = 'none';
+    window.viewer.frameCamera(25, 12);
+  });
+  await page.locator('#view').screenshot({ path: join(scratch, 'page-wave.png') });
+  execFileSync(md5tool, ['render', join(robot, 'robot.md5mesh'), '--clip', '2', '--frame', '12', '--size', '320x320',
+                         '-o', join(scratch, 'md5tool-wave.png')]);
+  const overlap = spawnSync('node', [join(source, 'tests/gltf/threejs/overlap.mjs'), join(scratch, 'page-wave.png'),
+                                     join(scratch, 'md5tool-wave.png'), '0.95']);
+  console.log(`view against md5tool render: ${overlap.stdout.toString().trim()}`);
+  if (overlap.status !== 0) fail('the page\'s view does not cover md5tool render\'s pixels');
+
+  // "Download glTF" gives md5tool export's bytes.
+  const [glb] = await Promise.all([page.waitForEvent('download'), page.click('#download-glb')]);
+  await glb.saveAs(join(scratch, 'page.glb'));
+  execFileSync(md5tool, ['export', join(robot, 'robot.md5mesh'), '-o', join(scratch, 'robot.glb')], { stdio: 'ignore' });
+  if (Buffer.compare(readFileSync(join(scratch, 'page.glb')), readFileSync(join(scratch, 'robot.glb'))) !== 0) {
+    fail('the downloaded .glb differs from md5tool export\'s');
+  }
+
+  // A malformed mesh shows its error line, and the robot stays on show.
+  const bad = join(scratch, 'bad.md5mesh');
+  writeFileSync(bad, 'MD5Version 10\ncommandline ""\nnumJoints 1\nnumMeshes 1\njoints {\n  "root" 5 ( 0 0 0 ) ( 0 0 0 )\n}\n');
+  await page.setInputFiles('#open', [bad]);
+  await page.waitForFunction(() => document.querySelector('#messages .error') !== null, null, { timeout: 30000 });
+  const lines = await page.$$eval('#messages > *', (items) => items.map((item) => item.textContent));
+  const expected = spawnSync(md5tool, ['check', 'bad.md5mesh'], { cwd: scratch }).stdout.toString().trim();
+  if (!lines.includes(expected)) fail(`#messages shows ${JSON.stringify(lines)}, md5tool check ${expected}`);
+  if ((await state()).clips.length !== 3) fail('the robot is no longer on show after a malformed mesh');
+
+  // A dropped .glb: its MD5 zip passes md5tool check --strict.
+  await page.setInputFiles('#open', [join(scratch, 'robot.glb')]);
+  await page.waitForFunction(() => !document.getElementById('download-md5').disabled, null, { timeout: 60000 });
+  const [zip] = await Promise.all([page.waitForEvent('download'), page.click('#download-md5')]);
+  await zip.saveAs(join(scratch, 'robot-md5.zip'));
+  const unzipped = join(scratch, 'unzipped');
+  mkdirSync(unzipped, { recursive: true });
+  const entries = unzipSync(readFileSync(join(scratch, 'robot-md5.zip')));
+  for (const [name, bytes] of Object.entries(entries)) writeFileSync(join(unzipped, name), bytes);
+  const names = Object.keys(entries).sort();
+  const check = spawnSync(md5tool, ['check', '--strict', ...names], { cwd: unzipped });
+  if (check.status !== 0 || names.length !== 4) fail(`the zip's files ${names}: ${check.stdout}${check.stderr}`);
+  if (errors.length > 0) fail(`the page threw: ${errors.join('; ')}`);
+} finally {
+  await browser.close();
+  server.close();
+}
+console.log(`the pictures are in ${scratch}`);
+console.log(failures === 0 ? 'page: 0 failed' : `page: ${failures} failed`);
+process.exit(failures === 0 ? 0 : 1);
