@@ -50,3 +50,14 @@ if [ -x "$build/bench/assimp_bench" ]; then
   theirs=$(time_ms "$side" BM_LoadWithAssimp)
   echo "| load, side by side with Assimp | BRMath $ours ms, Assimp $theirs ms | >= 3 x faster | $(ratio "$theirs" "$ours") x faster |"
 fi
+# The web module under node on the same model, when it was built (scripts/build-web.sh).
+web=${WEB_DIR:-build/web}
+if [ -f "$web/brmath.mjs" ] && [ -x "$build/bench/write_large_model" ] && command -v node >/dev/null 2>&1; then
+  folder=$(mktemp -d)
+  "$build/bench/write_large_model" "$folder" >/dev/null
+  side=$("${pin[@]}" node "$(dirname "$0")/web_bench.mjs" "$web" "$folder" "$repetitions")
+  rm -rf "$folder"
+  echo "| load, web module under node | $(time_ms "$side" web_load) ms, $(counter "$side" web_load mesh_MB_per_s) MB/s | >= 300 MB/s | the library's load of the files in the module's memory |"
+  echo "| pose, web module, SSE2 kernels as wasm SIMD | $(time_ms "$side" web_pose_simd) ms, $(counter "$side" web_pose_simd per_vertex)/vertex | within 2 x of the native SSE2 path | $(ratio "$(time_ms "$side" web_pose_simd)" "$sse") x the native SSE2 time, same bits |"
+  echo "| pose, web module, plain kernels | $(time_ms "$side" web_pose_plain) ms, $(counter "$side" web_pose_plain per_vertex)/vertex | | |"
+fi

@@ -67,6 +67,7 @@ EMSCRIPTEN_BINDINGS(brmath) {
         .function("description", &brmath_web::WebModel::DescriptionJson)
         .function("pose", &brmath_web::WebModel::Pose)
         .function("usePlainPath", &brmath_web::WebModel::UsePlainPath)
+        .function("reload", &brmath_web::WebModel::Reload)
         .function("stream", &StreamOf)
         .function("joints", &JointsOf)
         .function("frames", &FramesOf)

@@ -74,9 +74,18 @@ class Model {
     return { ok: result.ok, bytes: result.bytes, messages: Array.from(result.messages) };
   }
 
-  // For tests and benchmarks: pose with the library's plain path (true) or its fastest.
+  // For tests and benchmarks: pose with the library's plain path (true) or its fastest;
+  // pose without making the stream; read the same files again.
   usePlainPath(plain) {
     this.#live().usePlainPath(Boolean(plain));
+  }
+
+  proceed(clip, frame) {
+    return this.#live().pose(clip | 0, frame | 0);
+  }
+
+  reload() {
+    return this.#live().reload();
   }
 
   // Releases the model and its files.

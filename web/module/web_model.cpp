@@ -131,6 +131,11 @@ bool WebModel::Pose(int clip, int frame) {
     return true;
 }
 
+bool WebModel::Reload() {
+    const InFolder in(folder_);
+    return in.Ok() && actor_.LoadMesh(mesh_.c_str());
+}
+
 void WebModel::UsePlainPath(bool plain) {
     actor_.SetPosePath(plain ? brmath::PosePath::kPlain : brmath::DefaultPosePath());
 }

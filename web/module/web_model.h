@@ -26,6 +26,8 @@ public:
     // model lacks. `plain` takes the library's plain path instead of its fastest.
     bool Pose(int clip, int frame);
     void UsePlainPath(bool plain);
+    // MD5_LoadActor of the same files again, nothing else: for benchmarks.
+    bool Reload();
     // What the last pose left, each in the device's y-up space: MD5_RenderActor's
     // stream (8 floats a corner, every mesh in order); each joint's position; each
     // vertex record's position, normal, tangent and bitangent (12 floats).
