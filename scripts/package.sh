@@ -4,8 +4,11 @@
 #                               BRMath.def, the headers, the CMake and pkg-config files,
 #                               README.md, LICENSE, CHANGELOG.md
 #   BRMath-<version>-linux-<arch>.tar.gz  the installed tree and the same documents
+#   BRMath-<version>-web.zip    the web page (index.html, the module, three.js, the sample):
+#                               any static web host serves it as it is (give .wasm the
+#                               type application/wasm)
 # Builds what it packages (in build/package-*), or takes existing builds:
-#   package.sh [--windows-build DIR] [--linux-build DIR] [--only windows|linux] [--out DIR]
+#   package.sh [--windows-build DIR] [--linux-build DIR] [--only windows|linux|web] [--out DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -38,7 +41,7 @@ stage() {
   cp README.md LICENSE CHANGELOG.md "$staging/$1/"
 }
 
-if [ "$only" != linux ]; then
+if [ "$only" != linux ] && [ "$only" != web ]; then
   if [ -z "$windows_build" ]; then
     windows_build="$root/build/package-win32"
     build "$windows_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
@@ -53,7 +56,14 @@ if [ "$only" != linux ]; then
   (cd "$staging" && zip -qr "$out/$windows.zip" "$windows")
   echo "$out/$windows.zip"
 fi
-if [ "$only" != windows ]; then
+if [ "$only" = "" ] || [ "$only" = web ]; then
+  bash "$root/scripts/build-web.sh" >/dev/null
+  rm -rf "$staging/BRMath-$version-web" && cp -r "$root/build/web" "$staging/BRMath-$version-web"
+  rm -f "$out/BRMath-$version-web.zip"
+  (cd "$staging" && zip -qr "$out/BRMath-$version-web.zip" "BRMath-$version-web")
+  echo "$out/BRMath-$version-web.zip"
+fi
+if [ "$only" != windows ] && [ "$only" != web ]; then
   if [ -z "$linux_build" ]; then
     linux_build="$root/build/package-linux"
     build "$linux_build"
