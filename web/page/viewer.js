@@ -5,6 +5,7 @@ import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
 import { TGALoader } from 'three/addons/loaders/TGALoader.js';
 import { zipSync } from 'fflate';
 import createBRMath from './brmath.mjs';
+import { kFieldOfView, md5toolFraming } from './framing.js';
 
 const $ = (id) => document.getElementById(id);
 const query = new URLSearchParams(location.search);
@@ -54,6 +55,7 @@ const view = {
   frame: 0,
   playing: false,
   md5Zip: null,      // the MD5 files of a dropped glTF, zipped
+  box: null,         // the posed model's box
   baseName: 'model',
 };
 
@@ -233,34 +235,17 @@ function draw() {
   renderer.render(scene, camera);
 }
 
-// md5tool render's framing: a 35 degree lens at yaw and pitch, backed off until the
-// posed model's box fills 88% of the picture.
+// md5tool render's framing of the posed model.
 function frameCamera(yawDegrees = 25, pitchDegrees = 12) {
   resize();
   const { min, max } = view.box ?? { min: new THREE.Vector3(-1, -1, -1), max: new THREE.Vector3(1, 1, 1) };
-  const yaw = yawDegrees * Math.PI / 180, pitch = pitchDegrees * Math.PI / 180;
-  const center = min.clone().add(max).multiplyScalar(0.5);
-  const radius = Math.max(1e-3, max.clone().sub(center).length());
-  const fovY = 35 * Math.PI / 180, aspect = camera.aspect;
-  const halfFov = Math.min(fovY / 2, Math.atan(Math.tan(fovY / 2) * aspect));
-  const towardsEye = new THREE.Vector3(Math.sin(yaw) * Math.cos(pitch), Math.sin(pitch), -Math.cos(yaw) * Math.cos(pitch));
-  const forward = towardsEye.clone().negate();
-  const right = new THREE.Vector3(0, 1, 0).cross(forward).normalize();
-  const up = forward.clone().cross(right);
-  const tanY = Math.tan(fovY / 2) * 0.88, tanX = Math.tan(fovY / 2) * aspect * 0.88;
-  let distance = radius / Math.sin(halfFov) * 0.2;
-  for (let corner = 0; corner < 8; ++corner) {
-    const p = new THREE.Vector3(corner & 1 ? max.x : min.x, corner & 2 ? max.y : min.y, corner & 4 ? max.z : min.z);
-    const offset = p.sub(center);
-    const depth = offset.dot(forward);
-    distance = Math.max(distance, Math.abs(offset.dot(right)) / tanX - depth, Math.abs(offset.dot(up)) / tanY - depth);
-  }
-  const eye = center.clone().add(towardsEye.multiplyScalar(distance));
+  const { eye, center, distance } = md5toolFraming(min.toArray(), max.toArray(), camera.aspect, yawDegrees, pitchDegrees);
+  camera.fov = kFieldOfView;
   camera.near = distance / 100;
   camera.far = distance * 100;
   camera.updateProjectionMatrix();
-  camera.position.set(eye.x, eye.y, -eye.z);
-  controls.target.set(center.x, center.y, -center.z);
+  camera.position.set(eye[0], eye[1], -eye[2]);
+  controls.target.set(center[0], center[1], -center[2]);
   controls.update();
   draw();
 }

@@ -16,8 +16,10 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/ja
 
 const server = http.createServer(async (request, response) => {
   const url = new URL(request.url, 'http://localhost');
-  const file = url.pathname === '/model.glb' ? model : path.join(root, path.normalize(decodeURIComponent(url.pathname)));
-  if (url.pathname !== '/model.glb' && !file.startsWith(root + path.sep)) {
+  // The model, md5tool's framing from the web page, or a file of tests/gltf.
+  const named = { '/model.glb': model, '/framing.js': path.join(root, '../../web/page/framing.js') }[url.pathname];
+  const file = named ?? path.join(root, path.normalize(decodeURIComponent(url.pathname)));
+  if (named === undefined && !file.startsWith(root + path.sep)) {
     response.writeHead(403).end();
     return;
   }

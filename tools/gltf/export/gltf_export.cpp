@@ -17,6 +17,7 @@
 #include "gltf_export.h"
 #include "gltf_space.h"
 #include "md5/mesh_reader.h"
+#include "message_lines.h"
 #include "model_loading.h"
 #include "posed_box.h"
 #include "texture_image.h"
@@ -420,8 +421,7 @@ ExportResult ExportGltf(const ExportOptions& options) {
     std::ostringstream err;  // the messages, one a line
     const auto finish = [&](int status) {
         result.status = status;
-        std::istringstream lines(err.str());
-        for (std::string line; std::getline(lines, line);) result.messages.push_back(line);
+        result.messages = MessageLines(err.str());
         return std::move(result);
     };
     std::string extension = fs::path(options.output).extension().string();

@@ -1,5 +1,6 @@
 #include "float_text.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,7 +26,7 @@ std::string ShortestFloatText(float value) {
 
     std::string scientific = digits.substr(0, 1);
     if (count > 1) scientific += "." + digits.substr(1);
-    char power[8];
+    char power[16];
     std::snprintf(power, sizeof(power), "e%c%02d", exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
     scientific += power;
 
@@ -33,7 +34,10 @@ std::string ShortestFloatText(float value) {
     if (exponent < 0) {
         fixed = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
     } else if (count <= exponent + 1) {
-        fixed = digits + std::string(static_cast<size_t>(exponent + 1 - count), '0');
+        // A whole number is written with its exact digits, as %.0f writes it.
+        char whole[64];
+        std::snprintf(whole, sizeof(whole), "%.0f", std::fabs(static_cast<double>(value)));
+        fixed = whole;
     } else {
         fixed = digits.substr(0, static_cast<size_t>(exponent + 1)) + "." + digits.substr(static_cast<size_t>(exponent + 1));
     }

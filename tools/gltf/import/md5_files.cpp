@@ -5,14 +5,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include <sstream>
+
 #include "actor/actor.h"
-#include "md5_files.h"
 #include "gltf_import.h"
 #include "gltf_input.h"
 #include "gltf_space.h"
+#include "md5_files.h"
+#include "message_lines.h"
 #include "model_loading.h"
 #include "output_file.h"
-#include <sstream>
 #include "posed_box.h"
 #include "tinygltf_settings.h"
 
@@ -89,8 +91,7 @@ ImportResult ImportMd5Files(const ImportOptions& options) {
     std::ostringstream err;  // the messages, one a line
     const auto finish = [&](int status) {
         result.status = status;
-        std::istringstream lines(err.str());
-        for (std::string line; std::getline(lines, line);) result.messages.push_back(line);
+        result.messages = MessageLines(err.str());
         return std::move(result);
     };
     if (!IsGltfPath(options.model)) {

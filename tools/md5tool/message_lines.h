@@ -1,0 +1,17 @@
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace md5tool {
+
+// What a conversion wrote to its message stream, a message a line.
+inline std::vector<std::string> MessageLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace md5tool
