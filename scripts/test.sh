@@ -77,6 +77,8 @@ wine_ready=$!
 
 # The web module and page, which the native suite's web tests compare with md5tool.
 echo "== web: build the module and the page"
+# Debian's Emscripten, as scripts/build-web.sh sets it up (its acorn, a writable cache).
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH} EM_CACHE="$root/build/em-cache"
 web_dir=""
 if bash scripts/build-web.sh >/dev/null; then
   web_dir="$root/build/web"
@@ -107,6 +109,13 @@ else
   ctest_args=()
   suite windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "$linux_md5tool"
   suite linux32 -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_TOOLS=OFF -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i686.cmake"
+fi
+# The library's test programs as WebAssembly under node: the module's readers (their
+# strtof), posing (SSE2 as wasm SIMD) and drawing against the same expectations.
+if [ -n "$web_dir" ]; then
+  suite web-tests -DCMAKE_BUILD_TYPE=Release -DBRMATH_WEB_TESTS=ON -DBRMATH_WEB_OUTPUT="$root/build/web-tests/web" \
+    -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)"
 fi
 suite fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DBRMATH_FUZZ=ON -DBRMATH_BUILD_TESTS=OFF -DBRMATH_BUILD_TOOLS=OFF -DBRMATH_FUZZ_SECONDS="${BRMATH_FUZZ_SECONDS:-60}"

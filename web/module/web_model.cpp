@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "anim/pose_path.h"
 #include "commands.h"
 #include "gltf_export.h"
 #include "md5_files.h"
@@ -15,7 +16,6 @@
 #include "software_device.h"
 #include "texture_image.h"
 #include "utf8_text.h"
-#include "anim/pose_path.h"
 
 namespace brmath_web {
 
