@@ -18,6 +18,8 @@
 #include "float_text.h"
 #include "gltf_import.h"
 #include "gltf_scene.h"
+#include "math/quaternion.h"
+#include "md5_writer.h"
 #include "support/corpus.h"
 #include "support/temp_folder.h"
 
@@ -98,7 +100,9 @@ TEST_P(GltfImportTest, ExportedModelsComeBackPosedAsTheyWere) {
 INSTANTIATE_TEST_SUITE_P(Models, GltfImportTest,
                          ::testing::Values(RoundTrip{std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh", true},
                                            RoundTrip{brmath_test::TestDataPath("rig/rig.md5mesh"), false},
-                                           RoundTrip{brmath_test::TestDataPath("gltf/skeletons.md5mesh"), true}),
+                                           RoundTrip{brmath_test::TestDataPath("gltf/skeletons.md5mesh"), true},
+                                           // joints turned by nearly a half turn, where w is close to 0
+                                           RoundTrip{brmath_test::TestDataPath("halfturn/halfturn.md5mesh"), true}),
                          [](const auto& info) { return std::to_string(info.index); });
 
 TEST(GltfImportTest, BadInputLeavesNothingBehind) {
@@ -189,4 +193,15 @@ TEST(GltfImportTest, ShortestFloatTextIsToCharsText) {
         const auto result = std::to_chars(text, text + sizeof(text), value);
         ASSERT_EQ(md5tool::ShortestFloatText(value), std::string(text, result.ptr)) << "bits of " << value;
     }
+}
+
+// Near a half turn, one float step in x moves the completed w by far more than a step:
+// the writer gives back a file's own numbers when handed the rotation they make.
+TEST(GltfImportTest, OrientationsNearAHalfTurnKeepTheFilesNumbers) {
+    brmath::Quaternion file;
+    file.SetFromXYZ(brmath::Vector3(0.999693f, 0.023939f, 0.006383f));
+    md5tool::Md5Model model;
+    model.joints.push_back({"upper", -1, {0, 0, 0}, {file.x, file.y, file.z, file.w}});
+    const std::string text = md5tool::WriteMd5Mesh(model, "");
+    EXPECT_NE(text.find("( 0.999693 0.023939 0.006383 )"), std::string::npos) << text;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "math/quaternion.h"
 #if BRMATH_FLOAT_TO_CHARS
 #include <charconv>
 #else
@@ -31,10 +33,47 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Header(const std::string& commandline) { return "MD5Version 10\ncommandline " + Quoted(commandline) + "\n\n"; }
 
-// The components of a pose as the file writes them: Tx Ty Tz Qx Qy Qz.
-std::array<double, 6> Components(const Md5Pose& pose) {
+// How far the rotation the library reads from stored x, y, z (w completed as it
+// completes it, in float) lies from the unit quaternion q's (whose w is not positive):
+// the squared distance of the two quaternions, the read one made unit.
+double RotationError(const std::array<float, 3>& xyz, const Md5Quaternion& q) {
+    brmath::Quaternion stored;
+    stored.SetFromXYZ(brmath::Vector3(xyz[0], xyz[1], xyz[2]));
+    const double read[4] = {stored.x, stored.y, stored.z, stored.w};
+    const double length = std::sqrt(read[0] * read[0] + read[1] * read[1] + read[2] * read[2] + read[3] * read[3]);
+    double error = 0;
+    for (size_t c = 0; c < 4; ++c) error += (read[c] / length - q[c]) * (read[c] / length - q[c]);
+    return error;
+}
+
+// The components of a pose as the file writes them: Tx Ty Tz Qx Qy Qz. The
+// orientation's x, y, z are chosen among the floats next to each (those of `keep`
+// held at `kept`) for the rotation the library completes from them: near a half turn,
+// where w is close to 0, one float step in x moves w by far more than a step. The
+// nearest floats win a tie, and a rotation made from a file's numbers gets them back.
+std::array<double, 6> Components(const Md5Pose& pose, unsigned keep = 0, const std::array<float, 3>& kept = {}) {
     const Md5Quaternion q = StoredOrientation(pose.orientation);
-    return {pose.position[0], pose.position[1], pose.position[2], q[0], q[1], q[2]};
+    std::array<std::array<float, 3>, 3> options;
+    for (size_t c = 0; c < 3; ++c) {
+        const float nearest = (keep >> c) & 1 ? kept[c] : static_cast<float>(q[c]);
+        options[c] = {nearest, std::nextafter(nearest, -2.0f), std::nextafter(nearest, 2.0f)};
+    }
+    const auto count = [keep](unsigned c) { return (keep >> c) & 1 ? 1 : 3; };
+    std::array<float, 3> best = {options[0][0], options[1][0], options[2][0]};
+    double bestError = RotationError(best, q);
+    for (int i = 0; i < count(0); ++i) {
+        for (int j = 0; j < count(1); ++j) {
+            for (int k = 0; k < count(2); ++k) {
+                const std::array<float, 3> candidate = {options[0][i], options[1][j], options[2][k]};
+                const double error = RotationError(candidate, q);
+                if (error < bestError) {
+                    best = candidate;
+                    bestError = error;
+                }
+            }
+        }
+    }
+    return {pose.position[0], pose.position[1], pose.position[2], best[0], best[1], best[2]};
 }
 
 }  // namespace
@@ -51,9 +90,9 @@ std::string WriteMd5Mesh(const Md5Model& model, const std::string& commandline) 
     text += "numJoints " + std::to_string(model.joints.size()) + "\nnumMeshes " + std::to_string(model.meshes.size()) +
             "\n\njoints {\n";
     for (const Md5Joint& joint : model.joints) {
-        const Md5Quaternion q = StoredOrientation(joint.orientation);
+        const std::array<double, 6> c = Components({joint.position, joint.orientation});
         text += "\t" + Quoted(joint.name) + "\t" + std::to_string(joint.parent) + " " + Triple(joint.position) + " " +
-                Triple({q[0], q[1], q[2]}) + "\n";
+                Triple({c[3], c[4], c[5]}) + "\n";
     }
     text += "}\n";
     for (const Md5MeshBlock& mesh : model.meshes) {
@@ -124,7 +163,12 @@ std::string WriteMd5Anim(const Md5Model& model, const Md5Clip& clip, const std::
         text += "\nframe " + std::to_string(f) + " {\n";
         for (size_t j = 0; j < joints; ++j) {
             if (flags[j] == 0) continue;
-            const std::array<double, 6> values = Components(clip.frames[f][j]);
+            // The reader completes w from this frame's animated components and the base
+            // frame's others: the choice is made with those held.
+            const std::array<double, 6> base = Components(clip.frames[0][j]);
+            const std::array<float, 3> kept = {static_cast<float>(base[3]), static_cast<float>(base[4]),
+                                               static_cast<float>(base[5])};
+            const std::array<double, 6> values = Components(clip.frames[f][j], ~(flags[j] >> 3) & 7u, kept);
             text += "\t";
             for (int c = 0; c < 6; ++c) {
                 if ((flags[j] >> c) & 1) text += Number(values[static_cast<size_t>(c)]) + " ";
