@@ -11,7 +11,8 @@
 #                           switch to, Node.js with the Khronos glTF validator and
 #                           three.js, Chromium that draws with it, Assimp's command
 #                           line tool that reads md5tool import's files, Emscripten
-#                           with the web page's npm packages; and, where
+#                           with the web page's npm packages, Blender for the add-on's
+#                           tests; and, where
 #                           this kernel runs 32-bit programs, 32-bit Wine and Mesa
 #   --assimp                also Assimp, for the benchmarks' comparison (configure with
 #                           -DBRMATH_BENCH_ASSIMP=ON)
@@ -28,7 +29,7 @@ demo_packages=(cmake ninja-build g++ zlib1g-dev libcli11-dev nlohmann-json3-dev 
 test_packages=(
   clang lld llvm libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev locales-all
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth
-  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static chromium assimp-utils emscripten
+  libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static chromium assimp-utils emscripten blender
 )
 web_packages=(emscripten)
 i386_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)

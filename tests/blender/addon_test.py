@@ -1,0 +1,262 @@
+# The MD5 add-on in Blender, headless: it installs from its zip into a fresh user
+# folder; import gives one action per clip that poses as the library does; export
+# of what was imported, and of a model made here, poses as Blender does; refusals
+# leave nothing behind.
+#   blender -b --factory-startup --python-exit-code 1 --python addon_test.py -- ZIP MD5TOOL SOURCE WORK
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+import bpy
+from mathutils import Vector, kdtree
+
+zip_path, md5tool, source, work = sys.argv[sys.argv.index("--") + 1:]
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from make_model import make_model  # noqa: E402
+
+failures = []
+largest = {}
+
+
+def fail(what):
+    print("FAILED: " + what)
+    failures.append(what)
+
+
+def clear_scene():
+    for o in list(bpy.data.objects):
+        bpy.data.objects.remove(o)
+    for a in list(bpy.data.actions):
+        bpy.data.actions.remove(a)
+    bpy.context.scene.render.fps = 24
+
+
+def pose_json(mesh, clip=None, frames=()):
+    arguments = [md5tool, "pose", mesh, "--json"]
+    if clip is not None:
+        arguments += ["--clip", str(clip)]
+    for f in frames:
+        arguments += ["--frame", str(f)]
+    return json.loads(subprocess.run(arguments, capture_output=True, check=True).stdout)["states"]
+
+
+def clips_of(mesh):
+    """(name, frames, rate) of each clip, in the library's order, from md5tool info."""
+    out = subprocess.run([md5tool, "info", mesh], capture_output=True, text=True, check=True).stdout
+    clips, inside = [], False
+    for line in out.splitlines():
+        if line == "clips:":
+            inside = True
+        elif inside and line.startswith("  ") and ": " in line and " frames at " in line:
+            head, rest = line.strip().split(": ", 1)
+            frames, rate = rest.split(" frames at ")
+            clips.append((head.split(" ", 1)[1], int(frames), int(rate.split(" fps")[0])))
+        elif inside and not line.startswith("  "):
+            inside = False
+    return clips
+
+
+def used_vertices(mesh_path):
+    """Per mesh block with triangles, the indices its triangles use, in order: the
+    vertices Blender's glTF importer keeps, in its order."""
+    blocks, current = [], None
+    with open(mesh_path) as file:
+        for line in file:
+            words = line.split()
+            if words[:2] == ["mesh", "{"]:
+                current = set()
+                blocks.append(current)
+            elif words and words[0] == "tri" and current is not None:
+                current.update(int(w) for w in words[2:5])
+    return [(b, v) for b, used in enumerate(blocks) for v in sorted(used)]
+
+
+def library_vertices(state, order=None):
+    meshes = state["meshes"]
+    if order is None:
+        return [Vector(v["position"]) for m in meshes for v in m["vertices"]]
+    return [Vector(meshes[b]["vertices"][v]["position"]) for b, v in order]
+
+
+def diagonal(points):
+    low = Vector([min(p[i] for p in points) for i in range(3)])
+    high = Vector([max(p[i] for p in points) for i in range(3)])
+    return (high - low).length
+
+
+def blender_vertices(objects):
+    depsgraph = bpy.context.evaluated_depsgraph_get()
+    points = []
+    for o in objects:
+        evaluated = o.evaluated_get(depsgraph)
+        mesh = evaluated.to_mesh()
+        points += [o.matrix_world @ v.co for v in mesh.vertices]
+        evaluated.to_mesh_clear()
+    return points
+
+
+def record(check, distance):
+    largest[check] = max(largest.get(check, 0.0), distance)
+
+
+def nearest_map(points, targets):
+    """For each point, the index of the nearest target."""
+    tree = kdtree.KDTree(len(targets))
+    for i, p in enumerate(targets):
+        tree.insert(p, i)
+    tree.balance()
+    return [tree.find(p)[1] for p in points]
+
+
+# 1. Install into the fresh user folder and enable.
+bpy.ops.preferences.addon_install(filepath=zip_path)
+bpy.ops.preferences.addon_enable(module="io_scene_md5")
+if not (hasattr(bpy.ops.import_scene, "md5") and hasattr(bpy.ops.export_scene, "md5")):
+    fail("the add-on's operators do not exist after installing " + zip_path)
+
+# A model of two roots and four clips at three rates, from the test data.
+multi = os.path.join(work, "multi")
+shutil.rmtree(multi, ignore_errors=True)
+os.makedirs(multi)
+shutil.copy(os.path.join(source, "tests/data/gltf/skeletons.md5mesh"), multi)
+wave = open(os.path.join(source, "tests/data/gltf/skeletons_wave.md5anim")).read()
+for name, rate in (("wave", 24), ("wave_fast", 60), ("wave_mid", 30), ("wave_slow", 12)):
+    with open(os.path.join(multi, "skeletons_%s.md5anim" % name), "w") as file:
+        file.write(re.sub(r"frameRate \d+", "frameRate %d" % rate, wave))
+
+models = [os.path.join(source, "samples/robot/robot.md5mesh"), os.path.join(multi, "skeletons.md5mesh")]
+for mesh in models:
+    # 2. Import: an action per clip, named after it, posing as the library does.
+    clear_scene()
+    before = set(bpy.data.objects)
+    if "FINISHED" not in bpy.ops.import_scene.md5(filepath=mesh):
+        fail("import of %s" % mesh)
+        continue
+    added = [o for o in bpy.data.objects if o not in before]
+    armature = next(o for o in added if o.type == "ARMATURE")
+    meshes = [o for o in added if o.type == "MESH"]
+    clips = clips_of(mesh)
+    names = [os.path.splitext(f)[0] for f in sorted(os.listdir(os.path.dirname(mesh))) if f.endswith(".md5anim")]
+    fps = bpy.context.scene.render.fps
+    for name, frames, rate in clips:
+        action = bpy.data.actions.get(name)
+        if action is None or int(round(action.frame_range[1])) != frames * fps // rate or not action.use_fake_user:
+            fail("%s: no kept action %s of %d frames (actions: %s)" % (mesh, name, frames,
+                 [(a.name, tuple(a.frame_range)) for a in bpy.data.actions]))
+    if mesh.endswith("skeletons.md5mesh") and fps != 120:
+        fail("the scene's rate is %d, not 120, where the keys at 12, 24, 30 and 60 a second land on whole frames" % fps)
+    order = used_vertices(mesh)
+    bind = library_vertices(pose_json(mesh)[0], order)
+    size = diagonal(bind)
+    for c, (name, frames, rate) in enumerate(clips):
+        armature.animation_data.action = bpy.data.actions[name]
+        samples = sorted({0, frames // 2, frames - 1})
+        states = pose_json(mesh, c, samples)
+        for f, state in zip(samples, states):
+            bpy.context.scene.frame_set(f * fps // rate)
+            got, expected = blender_vertices(meshes), library_vertices(state, order)
+            if len(got) != len(expected):
+                fail("%s: Blender has %d vertices, the library %d" % (mesh, len(got), len(expected)))
+                break
+            record("import", max((a - b).length for a, b in zip(got, expected)) / size)
+
+    # 3. Exported again by the add-on: the library poses it as the original.
+    out = os.path.join(work, "roundtrip-" + os.path.basename(mesh))
+    shutil.rmtree(out, ignore_errors=True)
+    if "FINISHED" not in bpy.ops.export_scene.md5(directory=out):
+        fail("export of the imported %s" % mesh)
+        continue
+    stem = os.path.splitext(os.path.basename(mesh))[0]
+    written = sorted(os.listdir(out))
+    check = subprocess.run([md5tool, "check", "--strict"] + written, cwd=out, capture_output=True, text=True)
+    if check.returncode != 0:
+        fail("md5tool check --strict on the round trip of %s: %s" % (mesh, check.stdout + check.stderr))
+    copy = os.path.join(out, stem + ".md5mesh")
+    copied = {name[len(stem) + 1:]: c for c, (name, _, _) in enumerate(clips_of(copy))}
+    mapping = nearest_map(library_vertices(pose_json(copy)[0]), library_vertices(pose_json(mesh)[0]))
+    # Exported at the scene's rate: frame f of a clip at `rate` is frame f * fps / rate.
+    for c, (name, frames, rate) in enumerate(clips):
+        if name not in copied:
+            fail("the round trip of %s has no clip %s (it has %s)" % (mesh, name, sorted(copied)))
+            continue
+        samples = sorted({0, frames // 2, frames - 1})
+        again = pose_json(copy, copied[name], [f * fps // rate for f in samples])
+        for original, again in zip(pose_json(mesh, c, samples), again):
+            a, b = library_vertices(original), library_vertices(again)
+            record("round trip", max((b[i] - a[mapping[i]]).length for i in range(len(b))) / size)
+
+# 4. A model made in Blender: every action a clip that poses as Blender does.
+clear_scene()
+armature, column = make_model(bpy.context.scene)
+made = os.path.join(work, "made")
+shutil.rmtree(made, ignore_errors=True)
+if "FINISHED" not in bpy.ops.export_scene.md5(directory=made):
+    fail("export of the model made in Blender")
+else:
+    written = sorted(os.listdir(made))
+    check = subprocess.run([md5tool, "check", "--strict"] + written, cwd=made, capture_output=True, text=True)
+    if check.returncode != 0:
+        fail("md5tool check --strict on the made model: " + check.stdout + check.stderr)
+    mesh = os.path.join(made, "rig.md5mesh")
+    clips = {name: (c, frames) for c, (name, frames, _) in enumerate(clips_of(mesh))}
+    lengths = {"bend": 10, "twist": 17, "sway": 24}
+    if sorted(clips) != ["rig_bend", "rig_sway", "rig_twist"]:
+        fail("the made model's clips are %s" % sorted(clips))
+    armature.data.pose_position = "REST"
+    rest = blender_vertices([column])
+    armature.data.pose_position = "POSE"
+    bind = library_vertices(pose_json(mesh)[0])
+    size = diagonal(rest)
+    mapping = nearest_map(bind, rest)
+    record("made in Blender, bind pose", max((bind[i] - rest[mapping[i]]).length for i in range(len(bind))) / size)
+    for action_name, length in lengths.items():
+        c, frames = clips.get("rig_" + action_name, (None, 0))
+        if c is None or frames != length:
+            fail("clip rig_%s: %s frames, not %d" % (action_name, frames, length))
+            continue
+        armature.animation_data.action = bpy.data.actions[action_name]
+        samples = sorted({0, frames // 2, frames - 1})
+        for f, state in zip(samples, pose_json(mesh, c, samples)):
+            bpy.context.scene.frame_set(int(bpy.data.actions[action_name].frame_range[0]) + f)
+            got, posed = blender_vertices([column]), library_vertices(state)
+            record("made in Blender", max((posed[i] - got[mapping[i]]).length for i in range(len(posed))) / size)
+
+# 5. Refusals: nothing written, nothing added.
+def refused(call, what):
+    try:
+        result = call()
+    except RuntimeError as error:
+        print("refused as it should be: %s" % str(error).strip().splitlines()[-1])
+        return
+    if "CANCELLED" not in result:
+        fail(what + " was not refused")
+
+
+clear_scene()
+empty = os.path.join(work, "empty")
+refused(lambda: bpy.ops.export_scene.md5(directory=empty), "a scene without an armature")
+if os.path.exists(empty) and os.listdir(empty):
+    fail("a refused export wrote " + str(os.listdir(empty)))
+armature, column = make_model(bpy.context.scene)
+for group in list(column.vertex_groups):
+    column.vertex_groups.remove(group)
+refused(lambda: bpy.ops.export_scene.md5(directory=empty), "a mesh without weights")
+if os.path.exists(empty) and os.listdir(empty):
+    fail("a refused export wrote " + str(os.listdir(empty)))
+clear_scene()
+bad = os.path.join(work, "bad.md5mesh")
+with open(bad, "w") as file:
+    file.write('MD5Version 10\ncommandline ""\nnumJoints 1\nnumMeshes 1\njoints {\n  "root" 5 ( 0 0 0 ) ( 0 0 0 )\n}\n')
+refused(lambda: bpy.ops.import_scene.md5(filepath=bad), "a malformed .md5mesh")
+if len(bpy.data.objects) != 0:
+    fail("a refused import added %d objects" % len(bpy.data.objects))
+
+for check, distance in largest.items():
+    print("%s: largest posing distance %.3g of the diagonal" % (check, distance))
+    if distance > 1e-4:
+        fail("%s poses %.3g of the diagonal apart (at most 1e-4)" % (check, distance))
+print("Blender %s: %d failed" % (bpy.app.version_string, len(failures)))
+sys.exit(1 if failures else 0)
