@@ -30,7 +30,7 @@ from bpy.props import BoolProperty, FloatProperty, IntProperty, StringProperty
 # Blender 3.4's glTF add-on uses numpy.bool, which numpy 1.24 no longer has.
 try:
     import numpy
-    if not hasattr(numpy, "bool"):
+    if "bool" not in vars(numpy):  # asked without the attribute's own FutureWarning
         numpy.bool = bool
 except ImportError:
     pass
