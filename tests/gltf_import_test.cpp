@@ -205,3 +205,27 @@ TEST(GltfImportTest, OrientationsNearAHalfTurnKeepTheFilesNumbers) {
     const std::string text = md5tool::WriteMd5Mesh(model, "");
     EXPECT_NE(text.find("( 0.999693 0.023939 0.006383 )"), std::string::npos) << text;
 }
+
+// Import's options, its files' commandline, and the clips of the folder it did not write.
+TEST(GltfImportTest, OptionsAreCheckedAndRecordedAndLeftoverClipsSaid) {
+    brmath_test::TempFolder temp;
+    const std::string glb = temp.File("rig.glb");
+    ASSERT_EQ(RunTool({"export", brmath_test::TestDataPath("rig/rig.md5mesh"), "-o", glb}), md5tool::kSuccess);
+    std::string said;
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--fps", "29.97"}, {"--fps", "0"}, {"--skin", "-1"}}) {
+        std::vector<std::string> args = {"import", glb, "-o", temp.File("no")};
+        args.insert(args.end(), wrong.begin(), wrong.end());
+        EXPECT_EQ(RunTool(args, &said), md5tool::kBadUsage) << wrong[1];
+    }
+    EXPECT_NE(said.find("from 0"), std::string::npos) << said;
+    RunTool({"import", glb, "-o", temp.File("no"), "--fps", "29.97"}, &said);
+    EXPECT_NE(said.find("whole number"), std::string::npos) << said;
+
+    temp.MakeSubfolder("out");
+    temp.Write("out/old_walk.md5anim", "left from before");
+    ASSERT_EQ(RunTool({"import", glb, "-o", temp.File("out"), "--fps", "30", "--scale", "2"}, &said), md5tool::kSuccess);
+    EXPECT_NE(said.find("warning: the folder holds 1 clip import did not write, which the library loads with the "
+                        "mesh: old_walk.md5anim"), std::string::npos) << said;
+    EXPECT_NE(brmath_test::ReadFileBytes(temp.File("out/rig.md5mesh")).find("commandline \"md5tool import rig.glb --fps 30 --scale 2\""),
+              std::string::npos);
+}

@@ -130,12 +130,18 @@ TEST(GltfInputTest, BufferUrisStayInsideTheFolderAndNameRegularFiles) {
     ASSERT_EQ(mkfifo((inside + "/pipe.bin").c_str(), 0600), 0);
     ASSERT_EQ(mkfifo((inside + "/pipe.glb").c_str(), 0600), 0);
     std::filesystem::copy_file(inside + "/rig.bin", inside + "/a b.bin");
-    const std::vector<std::string> elsewhere = {"../outside.bin", "%2e%2e/outside.bin", temp.File("outside.bin"), "folder.bin",
-                                                "pipe.bin", "missing.bin", "../../../../../../../../etc/passwd"};
-    for (const std::string& uri : elsewhere) {
+    std::filesystem::create_symlink(temp.File("outside.bin"), inside + "/link.bin");
+    // Each refused with why, not as a file that is not there.
+    const std::vector<std::pair<std::string, std::string>> elsewhere = {
+        {"../outside.bin", "leads out of the glTF's folder"}, {"%2e%2e/outside.bin", "leads out of the glTF's folder"},
+        {temp.File("outside.bin"), ""}, {"folder.bin", "not a regular file"}, {"pipe.bin", "not a regular file"},
+        {"link.bin", "a symbolic link that leads out"}, {"missing.bin", ""}, {"../../../../../../../../etc/passwd", ""}};
+    for (const auto& [uri, why] : elsewhere) {
         Json document = rig;
         document["buffers"][0]["uri"] = uri;
-        EXPECT_NE(Refusal(temp, document, "model/mutated.gltf"), "") << uri;
+        const std::string refusal = Refusal(temp, document, "model/mutated.gltf");
+        EXPECT_NE(refusal, "") << uri;
+        EXPECT_NE(refusal.find(why), std::string::npos) << uri << ": " << refusal;
     }
     Json spaced = rig;
     spaced["buffers"][0]["uri"] = "a%20b.bin";

@@ -455,3 +455,82 @@ TEST(Md5ToolTest, ExportShowsInAnyViewer) {
     const std::string glb = brmath_test::ReadFileBytes(temp.File("out.glb"));
     EXPECT_NE(glb.find("\"mimeType\":\"image/png\""), std::string::npos);
 }
+
+// What a new user met, command by command: one message format, clip names and counts
+// said one way, limits given, options that do nothing said.
+TEST(Md5ToolTest, InfoCheckAndPoseSayThingsOneWay) {
+    brmath_test::TempFolder temp;
+    temp.MakeSubfolder("m");
+    const std::string mesh = temp.Write("m/m.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "origin", "orig\xe9n"));
+    temp.Write("m/walk.fast.md5anim", brmath_test::ReplaceOnce(brmath_test::kTwoFrameHipClip, "origin", "orig\xe9n"));
+    const Result info = Tool({"info", mesh});
+    EXPECT_NE(info.out.find("2 joints, 1 mesh, 1 clip\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("0 walk.fast: 2 frames"), std::string::npos) << info.out;  // the file's name, as export's
+    EXPECT_NE(info.out.find("not UTF-8"), std::string::npos);                           // so --strict fails
+    EXPECT_EQ(Tool({"info", "--strict", mesh}).status, md5tool::kBadInput);
+    const Result check = Tool({"check", mesh});
+    EXPECT_NE(check.out.find("OK: 2 joints, 1 mesh, 3 vertices, 1 triangle, 4 weights, 1 clip"), std::string::npos)
+        << check.out;
+    EXPECT_NE(check.out.find("not UTF-8"), std::string::npos);
+    EXPECT_EQ(Json::parse(Tool({"pose", mesh, "--json", "--frame", "0"}).out)["clipName"], "walk.fast");
+
+    // A file the library refuses: FILE:LINE: error: ... from every command.
+    const std::string bad = temp.Write("bad.md5mesh", brmath_test::ReplaceOnce(brmath_test::kRigMesh, "tri 0 0 1 2", "tri 0 0 1 9"));
+    for (const char* command : {"info", "pose", "export"}) {
+        const Result refused = Tool({command, bad, "-o", temp.File("x.glb")});
+        const Result plain = std::string(command) == "export" ? refused : Tool({command, bad});
+        EXPECT_EQ(plain.err.rfind(bad + ":22: error: expected a vertex index", 0), 0u) << command << ": " << plain.err;
+    }
+    EXPECT_NE(Tool({"pose", kSampleMesh, "--clip", "7"}).err.find("no clip 7 (its clips are 0 to 2)"), std::string::npos);
+
+    // Help, with the exit statuses, that cannot be written fails.
+    EXPECT_NE(Tool({"check", "--help"}).out.find("Exit status: 0 success"), std::string::npos);
+    std::ostringstream full, err;
+    full.setstate(std::ios::badbit);
+    EXPECT_EQ(md5tool::Run({"md5tool", "info", "--help"}, full, err), md5tool::kBadInput);
+}
+
+TEST(Md5ToolTest, RenderGivesItsLimitsAndSaysWhatDoesNothing) {
+    brmath_test::TempFolder temp;
+    const std::string help = Tool({"render", "--help"}).out;
+    for (const char* limit : {"16 to 8192", "-360 to 360", "-89 to 89", "at most 16 digits"}) {
+        EXPECT_NE(help.find(limit), std::string::npos) << limit;
+    }
+    const Result wide = Tool({"render", kSampleMesh, "--frames", "0:2", "-o", temp.File("v%017d.png")});
+    EXPECT_EQ(wide.status, md5tool::kBadUsage);
+    EXPECT_NE(wide.err.find("at most 16 digits"), std::string::npos) << wide.err;
+    const std::string rig = brmath_test::TestDataPath("rig/rig.md5mesh");
+    const Result clamped = Tool({"render", rig, "--frames", "0:6", "--columns", "10", "--size", "16x16", "-o", temp.File("s.png")});
+    EXPECT_NE(clamped.err.find("--columns 10 with 6 frames: the sheet has 6 columns"), std::string::npos) << clamped.err;
+    const Result single = Tool({"render", rig, "--columns", "3", "--size", "16x16", "-o", temp.File("one.png")});
+    EXPECT_NE(single.err.find("no effect on one frame"), std::string::npos) << single.err;
+
+    // The static glTF export writes for a model without joints draws.
+    temp.MakeSubfolder("static");
+    const std::string still = temp.Write("static/still.md5mesh",
+                                         "MD5Version 10\nnumJoints 0\nnumMeshes 1\njoints {\n}\nmesh {\nshader \"s\"\n"
+                                         "numverts 3\nvert 0 ( 0 0 ) 0 0\nvert 1 ( 1 0 ) 0 0\nvert 2 ( 0 1 ) 0 0\n"
+                                         "numtris 1\ntri 0 0 1 2\nnumweights 0\n}\n");
+    ASSERT_EQ(Tool({"export", still, "-o", temp.File("still.glb")}).status, md5tool::kSuccess);
+    const Result drawn = Tool({"render", temp.File("still.glb"), "--size", "32x32", "-o", temp.File("still.png")});
+    EXPECT_EQ(drawn.status, md5tool::kSuccess) << drawn.err;
+}
+
+TEST(Md5ToolTest, ExportCountsWhatItWritesAndSaysWhatItChanged) {
+    brmath_test::TempFolder temp;
+    // The sample exports without a warning, and info and export count its unused vertices alike.
+    const Result sample = Tool({"export", kSampleMesh, "-o", temp.File("robot.glb")});
+    EXPECT_EQ(sample.err, "");
+    EXPECT_NE(sample.out.find("4199 vertices (38 that no triangle uses)"), std::string::npos) << sample.out;
+    EXPECT_NE(Tool({"info", kSampleMesh}).out.find("1105 vertices (10 that no triangle uses)"), std::string::npos);
+
+    // A joint named twice, a block without triangles, --embed with .glb.
+    std::string mesh = brmath_test::ReplaceOnce(brmath_test::kRigMesh, "weight 3 0 0.5", "weight 3 1 0.5");
+    mesh = brmath_test::ReplaceOnce(mesh, "numMeshes 1", "numMeshes 2") + "mesh {\n shader \"empty\"\n numverts 0 numtris 0 numweights 0\n}\n";
+    temp.MakeSubfolder("twice");
+    const Result twice = Tool({"export", temp.Write("twice/rig.md5mesh", mesh), "-o", temp.File("twice.glb"), "--embed"});
+    EXPECT_EQ(twice.status, md5tool::kSuccess) << twice.err;
+    EXPECT_NE(twice.err.find("1 vertex whose weights name a joint twice"), std::string::npos) << twice.err;
+    EXPECT_NE(twice.err.find("--embed has no effect on a .glb"), std::string::npos);
+    EXPECT_NE(twice.out.find("2 joints, 1 mesh, 3 vertices, 1 triangle,"), std::string::npos) << twice.out;
+}

@@ -5,6 +5,7 @@
 #include "actor/actor.h"
 #include "commands.h"
 #include "model_loading.h"
+#include "wording.h"
 
 namespace md5tool {
 
@@ -36,9 +37,9 @@ int CheckMesh(const std::string& file, bool strict, std::ostream& out) {
         weights += actor.meshes[m].weightCount;
     }
     const bool warned = PrintWarnings(outcome, out);
-    out << file << ": OK: " << actor.jointCount << " joints, " << actor.meshCount << " meshes, " << vertices
-        << " vertices, " << triangles << " triangles, " << weights << " weights, " << actor.animationCount
-        << " clips\n";
+    out << file << ": OK: " << Counted(actor.jointCount, "joint", "joints") << ", " << Counted(actor.meshCount, "mesh", "meshes")
+        << ", " << Counted(vertices, "vertex", "vertices") << ", " << Counted(triangles, "triangle", "triangles") << ", "
+        << Counted(weights, "weight", "weights") << ", " << Counted(actor.animationCount, "clip", "clips") << "\n";
     return warned && strict ? kBadInput : kSuccess;
 }
 
@@ -75,7 +76,7 @@ int CheckAnimation(const std::string& file, const std::string& givenMesh, bool s
     std::string problem;
     const std::string mesh = ChooseMesh(file, givenMesh, &problem);
     if (!problem.empty()) {
-        err << "md5tool: " << file << ": " << problem << "\n";
+        err << file << ": error: " << problem << "\n";
         return kBadUsage;
     }
     brmath::Actor actor;
@@ -100,8 +101,8 @@ int CheckAnimation(const std::string& file, const std::string& givenMesh, bool s
     const brmath::Animation& clip = skeleton ? actor.animations[actor.animationCount - 1] : alone;
     int unmatched = 0;
     for (int t = 0; t < clip.trackCount; ++t) unmatched += clip.tracks[t].joint == nullptr ? 1 : 0;
-    out << file << ": OK: " << clip.frameCount << " frames at " << clip.frameRate << " fps, " << clip.trackCount
-        << " tracks";
+    out << file << ": OK: " << Counted(clip.frameCount, "frame", "frames") << " at " << clip.frameRate << " fps, "
+        << Counted(clip.trackCount, "track", "tracks");
     if (!skeleton) {
         out << (mesh.empty() ? " (no mesh beside it to match joint names against)\n" : "\n");
         brmath::ReleaseAnimation(alone);
@@ -125,7 +126,7 @@ int Check(const CheckOptions& options, std::ostream& out, std::ostream& err) {
         } else if (extension == ".md5anim") {
             result = CheckAnimation(file, options.mesh, options.strict, out, err);
         } else {
-            err << "md5tool: " << file << ": not an .md5mesh or .md5anim file\n";
+            err << file << ": error: not an .md5mesh or .md5anim file\n";
         }
         status = std::max(status, result);
     }

@@ -73,7 +73,8 @@ struct ImportOptions {
     std::string folder;  // where NAME.md5mesh and NAME_<animation>.md5anim go
     std::string name;    // default: the model's file name, made safe
     int skin = -1;       // default: the skin with the most vertices
-    int fps = 0;         // default: the rate the keys are spaced at, else 24
+    bool skinGiven = false;
+    int fps = 0;         // 1 to 1000; 0: the rate the keys are spaced at, else 24
     double scale = 1;    // model units a glTF metre
 };
 int Import(const ImportOptions& options, std::ostream& out, std::ostream& err);

@@ -7,6 +7,7 @@
 #include "actor/actor.h"
 #include "commands.h"
 #include "model_loading.h"
+#include "wording.h"
 
 namespace md5tool {
 
@@ -43,12 +44,12 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     const LoadOutcome outcome = LoadMeshReporting(actor, mesh);
     if (!outcome.loaded) {
         for (const std::string& warning : outcome.warnings) out << warning << "\n";
-        err << "md5tool: " << outcome.Failure() << "\n";
+        err << outcome.Failure() << "\n";
         return kBadInput;
     }
     for (const std::string& warning : outcome.warnings) out << warning << "\n";
-    out << mesh << ": " << actor.jointCount << " joints, " << actor.meshCount << " meshes, " << actor.animationCount
-        << " clips\n";
+    out << mesh << ": " << Counted(actor.jointCount, "joint", "joints") << ", " << Counted(actor.meshCount, "mesh", "meshes")
+        << ", " << Counted(actor.animationCount, "clip", "clips") << "\n";
 
     out << "joints:\n";
     for (int j = 0; j < actor.jointCount; ++j) {
@@ -59,8 +60,15 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     float low[3] = {1e30f, 1e30f, 1e30f}, high[3] = {-1e30f, -1e30f, -1e30f};
     for (int m = 0; m < actor.meshCount; ++m) {
         const brmath::Mesh& item = actor.meshes[m];
-        out << "  " << m << " \"" << item.shader << "\": " << item.vertexCount << " vertices, " << item.triangleCount
-            << " triangles, " << item.weightCount << " weights\n";
+        std::vector<bool> used(static_cast<size_t>(item.vertexCount), false);
+        for (int t = 0; t < item.triangleCount; ++t) {
+            for (const int32_t corner : item.triangles[t].indices) used[static_cast<size_t>(corner)] = true;
+        }
+        const long long unused = std::count(used.begin(), used.end(), false);
+        out << "  " << m << " \"" << item.shader << "\": " << Counted(item.vertexCount, "vertex", "vertices")
+            << (unused > 0 ? " (" + std::to_string(unused) + " that no triangle uses)" : "") << ", "
+            << Counted(item.triangleCount, "triangle", "triangles") << ", " << Counted(item.weightCount, "weight", "weights")
+            << "\n";
         for (int v = 0; v < item.vertexCount; ++v) {
             const brmath::Vector3& p = item.vertices[v].position;
             const float c[3] = {p.x, p.y, p.z};
@@ -78,10 +86,11 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
         out << "  (" << outcome.clipsLeftOut << " more .md5anim file" << (outcome.clipsLeftOut == 1 ? "" : "s")
             << " beside the mesh left out: see the warnings)\n";
     }
+    const std::vector<std::string> names = ClipNames(mesh, outcome, actor);
     for (int a = 0; a < actor.animationCount; ++a) {
         const brmath::Animation& clip = actor.animations[a];
-        out << "  " << a << " " << clip.name << ": " << clip.frameCount << " frames at " << clip.frameRate << " fps, "
-            << clip.trackCount << " tracks\n";
+        out << "  " << a << " " << names[static_cast<size_t>(a)] << ": " << Counted(clip.frameCount, "frame", "frames")
+            << " at " << clip.frameRate << " fps, " << Counted(clip.trackCount, "track", "tracks") << "\n";
     }
     if (low[0] <= high[0]) {
         out << "bind pose bounds: " << Point(low[0], low[1], low[2]) << " to " << Point(high[0], high[1], high[2]) << "\n";

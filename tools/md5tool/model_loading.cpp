@@ -1,6 +1,7 @@
 #include "model_loading.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 
@@ -10,6 +11,7 @@
 #include "md5/text_file.h"
 #include "md5/text_scan.h"
 #include "platform/file_search.h"
+#include "utf8_text.h"
 
 namespace md5tool {
 
@@ -30,6 +32,7 @@ constexpr int kWarningsOfAKind = 20;
 struct Collector {
     LoadOutcome* outcome;
     bool tracksMatter;
+    bool bareName;  // the file was given without a folder, so its clips' paths are too
     std::map<brmath::Notice, int> counts;
 };
 
@@ -57,13 +60,14 @@ void Collect(void* context, brmath::Notice kind, const char* path, int line, con
 #if !defined(_WIN32)
     for (char& c : shown) c = c == '\\' ? '/' : c;
 #endif
+    if (collector.bareName && (shown.rfind("./", 0) == 0 || shown.rfind(".\\", 0) == 0)) shown.erase(0, 2);
     collector.outcome->warnings.push_back(Located(shown, line) + ": warning: " + message);
 }
 
 template <typename Read>
 LoadOutcome ReadReporting(const std::string& file, bool tracksMatter, Read read) {
     LoadOutcome outcome;
-    Collector collector{&outcome, tracksMatter, {}};
+    Collector collector{&outcome, tracksMatter, file.find_first_of("/\\") == std::string::npos, {}};
     brmath::LoadReport report;
     report.notice = &Collect;
     report.context = &collector;
@@ -89,16 +93,40 @@ std::string Located(const std::string& file, int line) {
 }
 
 LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh) {
-    return ReadReporting(mesh, true, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
+    LoadOutcome outcome = ReadReporting(mesh, true, [&](brmath::ReadFailure* failure, const brmath::LoadReport* report) {
         return actor.LoadMesh(mesh.c_str(), failure, report);
     });
+    if (!outcome.loaded) return outcome;
+    // JSON and glTF hold UTF-8 only: every command says so, so that --strict catches it.
+    bool replaced = false;
+    for (int j = 0; j < actor.jointCount; ++j) Utf8Text(actor.joints[j].name, &replaced);
+    for (int m = 0; m < actor.meshCount; ++m) Utf8Text(actor.meshes[m].shader, &replaced);
+    for (const std::string& name : ClipNames(mesh, outcome, actor)) Utf8Text(name, &replaced);
+    if (replaced) outcome.warnings.push_back(mesh + ": " + kReplacedNamesWarning);
+    return outcome;
 }
 
 bool LoadMeshForCommand(brmath::Actor& actor, const std::string& mesh, std::ostream& err) {
     const LoadOutcome loaded = LoadMeshReporting(actor, mesh);
     for (const std::string& warning : loaded.warnings) err << warning << "\n";
-    if (!loaded.loaded) err << "md5tool: cannot load " << loaded.Failure() << "\n";
+    if (!loaded.loaded) err << loaded.Failure() << "\n";
     return loaded.loaded;
+}
+
+std::vector<std::string> ClipNames(const std::string& mesh, const LoadOutcome& outcome, const brmath::Actor& actor) {
+    const std::vector<std::string> files = LoadedClipFiles(mesh, outcome, actor.animationCount);
+    std::vector<std::string> names;
+    for (int c = 0; c < actor.animationCount; ++c) {
+        std::string name = actor.animations[c].name;
+        if (static_cast<size_t>(c) < files.size()) {
+            name = files[static_cast<size_t>(c)];
+            std::string ending = name.size() >= 8 ? name.substr(name.size() - 8) : "";
+            for (char& ch : ending) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            if (ending == ".md5anim") name.resize(name.size() - 8);
+        }
+        names.push_back(name);
+    }
+    return names;
 }
 
 std::vector<std::string> LoadedClipFiles(const std::string& mesh, const LoadOutcome& outcome, int clipCount) {

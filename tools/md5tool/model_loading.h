@@ -17,7 +17,7 @@ struct LoadOutcome {
     bool loaded = false;
     std::string where;   // "FILE:LINE" of the refusal, when not loaded
     std::string reason;  // and the library's message
-    std::string Failure() const { return where + ": " + reason; }
+    std::string Failure() const { return where + ": error: " + reason; }  // "FILE:LINE: error: ..."
     std::vector<std::string> warnings;
     int clipsLeftOut = 0;
     std::vector<std::string> clipPathsLeftOut;  // as the library joined them
@@ -26,12 +26,16 @@ struct LoadOutcome {
 // Reads a mesh file and the clips beside it into `actor`, once.
 LoadOutcome LoadMeshReporting(brmath::Actor& actor, const std::string& mesh);
 // LoadMeshReporting for the commands that go on to use the model: the warnings and,
-// when the library refuses the file, the reason go to `err` ("md5tool: " before it).
+// when the library refuses the file, "FILE:LINE: error: reason" go to `err`.
 bool LoadMeshForCommand(brmath::Actor& actor, const std::string& mesh, std::ostream& err);
 
 // The file names of the clips the library loaded with `mesh`, in clip order (the
 // folder's listing without the clips it left out); empty if they do not add up.
 std::vector<std::string> LoadedClipFiles(const std::string& mesh, const LoadOutcome& outcome, int clipCount);
+
+// Each clip's name, in clip order: its file's name without ".md5anim" (the library's
+// own name, which stops at the first '.', where the files do not add up).
+std::vector<std::string> ClipNames(const std::string& mesh, const LoadOutcome& outcome, const brmath::Actor& actor);
 
 // Reads one clip file into `actor`, whose skeleton is in place.
 LoadOutcome LoadClipReporting(brmath::Actor& actor, const std::string& clip);

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "model_loading.h"
 #include "utf8_text.h"
+#include "wording.h"
 #include "software_device.h"
 
 namespace md5tool {
@@ -97,7 +98,7 @@ void PrintText(brmath::Actor& actor, const char* label, std::ostream& out) {
     }
     for (int m = 0; m < actor.meshCount; ++m) {
         const brmath::Mesh& mesh = actor.meshes[m];
-        out << "  mesh " << m << " \"" << mesh.shader << "\": " << mesh.vertexCount << " vertices";
+        out << "  mesh " << m << " \"" << mesh.shader << "\": " << Counted(mesh.vertexCount, "vertex", "vertices");
         if (mesh.vertexCount > 0) {
             const brmath::Vector3& p = mesh.vertices[0].position;
             const brmath::Vector3& n = mesh.vertices[0].normal;
@@ -113,15 +114,20 @@ void PrintText(brmath::Actor& actor, const char* label, std::ostream& out) {
 
 int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
     brmath::Actor actor;
-    if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
+    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
+    for (const std::string& warning : loaded.warnings) err << warning << "\n";
+    if (!loaded.loaded) {
+        err << loaded.Failure() << "\n";
+        return kBadInput;
+    }
     if (!options.frames.empty() || options.clipGiven) {
         if (!actor.SetAnimation(options.clip)) {
-            err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has "
-                << actor.animationCount << ")\n";
+            err << NoClipMessage(options.mesh, options.clip, actor.animationCount) << "\n";
             return kBadInput;
         }
     }
-    const std::string clipName = actor.animationCount > 0 ? actor.animations[actor.currentAnimation].name : "";
+    const std::vector<std::string> names = ClipNames(options.mesh, loaded, actor);
+    const std::string clipName = actor.animationCount > 0 ? names[static_cast<size_t>(actor.currentAnimation)] : "";
     Json states = Json::array();
     const auto emit = [&](const std::string& label, int frame, bool posed) {
         if (options.json) {
@@ -144,8 +150,7 @@ int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
         std::string text;
         try {
             text = document.dump();
-        } catch (const Json::type_error&) {
-            err << options.mesh << ": " << kReplacedNamesWarning << "\n";
+        } catch (const Json::type_error&) {  // said with the load's warnings
             text = document.dump(-1, ' ', false, Json::error_handler_t::replace);
         }
         out << text << "\n";

@@ -20,6 +20,7 @@
 #include "output_file.h"
 #include "rasterizer.h"
 #include "software_device.h"
+#include "wording.h"
 
 namespace md5tool {
 
@@ -175,8 +176,8 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     bool validName = true;
     const bool sequence = HasFrameField(options.output, &validName);
     if (!validName) {
-        err << "md5tool: an output name may hold one frame-number field such as %d or %04d (and %% for %), not \""
-            << options.output << "\"\n";
+        err << "md5tool: an output name may hold one frame-number field such as %d or %04d, at most " << kMaxFieldWidth
+            << " digits wide (and %% for %), not \"" << options.output << "\"\n";
         return kBadUsage;
     }
     std::set<std::string> names;
@@ -194,6 +195,13 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     // The memory a picture takes is known before anything is drawn.
     const int count = static_cast<int>(frames.size());
     const int scale = options.supersample;
+    if (options.columns > 0 && (!sheet || count == 1)) {
+        err << "md5tool: warning: --columns shapes a contact sheet: it has no effect on "
+            << (sheet ? "one frame" : options.apng ? "an animated PNG" : "a numbered sequence") << "\n";
+    } else if (options.columns > count) {
+        err << "md5tool: warning: --columns " << options.columns << " with " << Counted(count, "frame", "frames")
+            << ": the sheet has " << Counted(count, "column", "columns") << "\n";
+    }
     int columns = options.columns > 0 ? std::min(options.columns, count)
                   : count <= 4        ? count
                   : count <= 16       ? 4
@@ -220,20 +228,19 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
     if (IsGltfPath(options.mesh)) {
         std::string error;
         if (!scene.Load(options.mesh, &error)) {
-            err << "md5tool: cannot load " << options.mesh << ": " << error << "\n";
+            err << options.mesh << ": error: " << error << "\n";
             return kBadInput;
         }
         posing = options.clip >= 0 && options.clip < scene.AnimationCount();
         if (!posing && options.clipGiven) {
-            err << "md5tool: " << options.mesh << " has no animation " << options.clip << "\n";
+            err << NoClipMessage(options.mesh, options.clip, scene.AnimationCount()) << "\n";
             return kBadInput;
         }
     } else {
         if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
         posing = actor.SetAnimation(options.clip);
         if (!posing && options.clipGiven) {
-            err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has "
-                << actor.animationCount << ")\n";
+            err << NoClipMessage(options.mesh, options.clip, actor.animationCount) << "\n";
             return kBadInput;
         }
         if (posing && actor.animations[options.clip].frameRate > 0) clipRate = actor.animations[options.clip].frameRate;

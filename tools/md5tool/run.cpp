@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -11,6 +12,21 @@
 #include "commands.h"
 
 namespace md5tool {
+
+namespace {
+
+// A whole number from 1 to 1000, as frame rates of MD5 files are.
+bool ParseFramesASecond(const std::string& text, int* fps) {
+    int value = 0;
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || problem != std::errc() || end != text.data() + text.size() || value < 1 || value > 1000) {
+        return false;
+    }
+    *fps = value;
+    return true;
+}
+
+}  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CLI::App app{"md5tool " BRMATH_VERSION_STRING
@@ -57,9 +73,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     CLI::Option* frame = renderCommand->add_option("--frame", render.frame, "the frame to draw (default 0)");
     renderCommand->add_option("--frames", render.frames, "frames A:B:STEP (A up to B, B excluded) as a contact sheet")
         ->excludes(frame);
-    renderCommand->add_option("--size", render.size, "each picture's size, WxH (default 480x480)");
-    renderCommand->add_option("--yaw", render.yaw, "camera angle around the model in degrees (default 25)");
-    renderCommand->add_option("--pitch", render.pitch, "camera angle above the model in degrees (default 12)");
+    renderCommand->add_option("--size", render.size, "each picture's size, WxH, each side 16 to 8192 (default 480x480)");
+    renderCommand->add_option("--yaw", render.yaw, "camera angle around the model in degrees, -360 to 360 (default 25)");
+    renderCommand->add_option("--pitch", render.pitch, "camera angle above the model in degrees, -89 to 89 (default 12)");
     renderCommand->add_option("--supersample", render.supersample, "samples per pixel along each axis (default 3)")
         ->check(CLI::Range(1, 8));
     renderCommand->add_option("--columns", render.columns, "columns of the contact sheet (default: from the frame count)")
@@ -73,8 +89,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     renderCommand->add_flag("--apng", render.apng,
                             "write the frames as one animated PNG, each shown for its time in the clip");
     renderCommand->add_option("-o,--output", render.output,
-                              "the PNG file to write; - for standard output; a name with a %d field (walk-%04d.png) "
-                              "writes one file per frame")
+                              "the PNG file to write; - for standard output; a name with a %d field (walk-%04d.png, "
+                              "at most 16 digits wide) writes one file per frame")
         ->required();
 
     ExportOptions exportOptions;
@@ -102,11 +118,19 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     importCommand->add_option("MODEL", importOptions.model, "the .glb or .gltf file")->required();
     importCommand->add_option("-o,--output", importOptions.folder, "the folder to write to (made when missing)")->required();
     importCommand->add_option("--name", importOptions.name, "the files' name (default: the model's file name)");
-    importCommand->add_option("--skin", importOptions.skin, "the skin whose joints make the skeleton (default: the one "
-                                                            "with the most vertices)");
-    importCommand->add_option("--fps", importOptions.fps, "frames a second (default: the rate the keys are spaced at, "
-                                                          "else 24)");
+    CLI::Option* importSkin = importCommand->add_option(
+        "--skin", importOptions.skin, "the skin whose joints make the skeleton, from 0 (default: the one with the most "
+                                      "vertices)");
+    std::string fpsText;
+    CLI::Option* importFps = importCommand->add_option(
+        "--fps", fpsText, "frames a second, a whole number from 1 to 1000 (default: the rate the keys are spaced at, "
+                          "else 24)");
     importCommand->add_option("--scale", importOptions.scale, "model units a glTF metre (default 1)");
+
+    for (CLI::App* command : app.get_subcommands({})) {
+        command->footer("Exit status: 0 success, 1 bad input (a file that does not load or cannot be written), "
+                        "2 bad usage.");
+    }
 
     // A first word that is no option and no command is named as such.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-') {
@@ -122,7 +146,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err) == 0 ? kSuccess : kBadUsage;
+        const int status = app.exit(e, out, err) == 0 ? kSuccess : kBadUsage;
+        // Help that could not be written (a full disk, a closed pipe) is a failure too.
+        errno = 0;
+        if (!out.flush()) {
+            err << "md5tool: cannot write to standard output" << (errno != 0 ? std::string(": ") + std::strerror(errno) : "")
+                << "\n";
+            return kBadInput;
+        }
+        return status;
     }
 
     const auto runCommand = [&]() {
@@ -132,7 +164,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             pose.clipGiven = poseClip->count() > 0;
             return Pose(pose, out, err);
         }
-        if (importCommand->parsed()) return Import(importOptions, out, err);
+        if (importCommand->parsed()) {
+            importOptions.skinGiven = importSkin->count() > 0;
+            if (importFps->count() > 0 && !ParseFramesASecond(fpsText, &importOptions.fps)) {
+                err << "md5tool: --fps wants a whole number of frames a second from 1 to 1000 (MD5 frame rates are "
+                       "whole numbers), not \"" << fpsText << "\"\n";
+                return kBadUsage;
+            }
+            return Import(importOptions, out, err);
+        }
         if (exportCommand->parsed()) {
             exportOptions.clipGiven = exportClip->count() > 0;
             return Export(exportOptions, out, err);
@@ -155,8 +195,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     // Output that could not be written (a full disk, a closed pipe) is a failure.
     errno = 0;
     if (!out.flush()) {
+        const bool wroteFiles = status == kSuccess && (importCommand->parsed() || exportCommand->parsed());
         err << "md5tool: cannot write to standard output" << (errno != 0 ? std::string(": ") + std::strerror(errno) : "")
-            << "\n";
+            << (wroteFiles ? " (the files were written whole)" : "") << "\n";
         return kBadInput;
     }
     return status;

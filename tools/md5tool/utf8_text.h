@@ -20,6 +20,6 @@ inline std::string Utf8Text(const std::string& text, bool* replaced) {
 }
 
 constexpr const char* kReplacedNamesWarning =
-    "warning: names that are not UTF-8 are written with U+FFFD in place of their invalid bytes";
+    "warning: names that are not UTF-8 are written to JSON and glTF with U+FFFD in place of their invalid bytes";
 
 }  // namespace md5tool

@@ -23,17 +23,13 @@
 #include "texture_image.h"
 #include "tinygltf_settings.h"
 #include "utf8_text.h"
+#include "wording.h"
 
 namespace md5tool {
 
 namespace {
 
 constexpr int kMaxWeights = 8;
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // A file name as a relative URI: every byte but the unreserved ones percent-encoded.
 std::string UriOf(const std::string& name) {
@@ -167,8 +163,10 @@ private:
 struct Counts {
     int unnormalisedVertices = 0;  // biases that do not sum to one
     int trimmedVertices = 0;       // more weights than --max-weights
+    int repeatedJoints = 0;        // weights that name a joint twice, added
     int overFourWeights = 0;       // more than four weights kept: a second JOINTS/WEIGHTS set
-    int replacedNormals = 0;       // a normal that is not a unit vector
+    int replacedNormals = 0;       // a normal that is not a unit vector, of a vertex a triangle uses
+    int unusedVertices = 0;        // vertices no triangle uses (their normals are no unit vectors either)
     int emptyMeshes = 0;
     int disagreeingVertices = 0;   // weights that place the vertex apart in the bind pose
     double largestDisagreement = 0;
@@ -186,6 +184,7 @@ std::vector<std::pair<int, float>> VertexWeights(const brmath::Mesh& mesh, const
         sum += weight.bias;
     }
     if (std::fabs(sum - 1.0) > 1e-3) ++counts.unnormalisedVertices;
+    if (static_cast<int>(byJoint.size()) < vertex.weightCount) ++counts.repeatedJoints;
     std::vector<std::pair<int, double>> sorted(byJoint.begin(), byJoint.end());
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
     if (sorted.size() > static_cast<size_t>(most)) {
@@ -231,6 +230,10 @@ tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, const brmath::Joint*
     std::vector<float> positions, normals, texCoords;
     std::vector<std::vector<std::pair<int, float>>> weights;
     size_t widest = 0;
+    std::vector<bool> used(static_cast<size_t>(mesh.vertexCount), false);
+    for (int t = 0; t < mesh.triangleCount; ++t) {
+        for (const int32_t corner : mesh.triangles[t].indices) used[static_cast<size_t>(corner)] = true;
+    }
     for (int v = 0; v < mesh.vertexCount; ++v) {
         const brmath::MeshVertex& vertex = mesh.vertices[v];
         for (double c : space.Point(vertex.position.x, vertex.position.y, vertex.position.z)) {
@@ -242,7 +245,7 @@ tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, const brmath::Joint*
             for (double c : space.Direction(n.x, n.y, n.z)) normals.push_back(static_cast<float>(c));
         } else {
             // A vertex no triangle uses, or a degenerate one: any unit vector will do.
-            ++counts.replacedNormals;
+            ++(used[static_cast<size_t>(v)] ? counts.replacedNormals : counts.unusedVertices);
             normals.insert(normals.end(), {0.0f, 1.0f, 0.0f});
         }
         // The file's v counts from the other edge than glTF's.
@@ -393,21 +396,14 @@ tinygltf::Animation MakeAnimation(const std::string& meshPath, int clip, const s
     return animation;
 }
 
-// The clips' names: their file names without ".md5anim" (else the library's names),
-// each taken name given a suffix _2, _3, ...
-std::vector<std::string> AnimationNames(const brmath::Actor& actor, const std::vector<std::string>& files) {
+// The animations' names: the clips' names, each taken name given a suffix _2, _3, ...
+std::vector<std::string> AnimationNames(const std::vector<std::string>& clips) {
     std::vector<std::string> names;
-    std::map<std::string, int> taken;
-    for (int c = 0; c < actor.animationCount; ++c) {
-        std::string name = actor.animations[c].name;
-        if (static_cast<size_t>(c) < files.size()) {
-            name = files[static_cast<size_t>(c)];
-            const size_t dot = name.size() >= 8 ? name.size() - 8 : 0;
-            if (name.size() >= 8 && Lower(name.substr(dot)) == ".md5anim") name.erase(dot);
-        }
+    std::set<std::string> taken;
+    for (const std::string& name : clips) {
         std::string unique = name;
         for (int n = 2; taken.count(unique) != 0; ++n) unique = name + "_" + std::to_string(n);
-        taken[unique] = 1;
+        taken.insert(unique);
         names.push_back(unique);
     }
     return names;
@@ -432,6 +428,7 @@ ExportResult ExportGltf(const ExportOptions& options) {
         return finish(kBadUsage);
     }
     if (!ScaleInRange(options.scale, err)) return finish(kBadUsage);
+    if (options.embed && extension == ".glb") err << "md5tool: warning: --embed has no effect on a .glb, which holds its buffer\n";
     if (options.maxWeights < 1 || options.maxWeights > kMaxWeights) {
         err << "md5tool: --max-weights wants 1 to " << kMaxWeights << "\n";
         return finish(kBadUsage);
@@ -440,17 +437,16 @@ ExportResult ExportGltf(const ExportOptions& options) {
     const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
     for (const std::string& warning : loaded.warnings) err << warning << "\n";
     if (!loaded.loaded) {
-        err << "md5tool: cannot load " << loaded.Failure() << "\n";
+        err << loaded.Failure() << "\n";
         return finish(kBadInput);
     }
     if (actor.jointCount > 65536) {
-        err << "md5tool: " << options.mesh << " has " << actor.jointCount
-            << " joints; glTF names a vertex's joints with 16-bit numbers\n";
+        err << options.mesh << ": error: " << actor.jointCount
+            << " joints, more than glTF's 16-bit joint numbers can name\n";
         return finish(kBadInput);
     }
     if (options.clipGiven && (options.clip < 0 || options.clip >= actor.animationCount)) {
-        err << "md5tool: " << options.mesh << " has no clip " << options.clip << " (it has " << actor.animationCount
-            << ")\n";
+        err << NoClipMessage(options.mesh, options.clip, actor.animationCount) << "\n";
         return finish(kBadInput);
     }
     // The clips leave the joints in their base frames: the bind pose is read again, by
@@ -462,7 +458,7 @@ ExportResult ExportGltf(const ExportOptions& options) {
                           brmath::ReadMeshText(text, bind, brmath::FileNotes(nullptr, ""), &failure);
     if (!bindRead || bind.jointCount != actor.jointCount) {
         brmath::ReleaseModel(bind);
-        err << "md5tool: " << options.mesh << " changed while it was read\n";
+        err << options.mesh << ": error: the file changed while it was read\n";
         return finish(kBadInput);
     }
 
@@ -540,7 +536,7 @@ ExportResult ExportGltf(const ExportOptions& options) {
     model.defaultScene = 0;
     brmath::ReleaseModel(bind);
 
-    const std::vector<std::string> names = AnimationNames(actor, LoadedClipFiles(options.mesh, loaded, actor.animationCount));
+    const std::vector<std::string> names = AnimationNames(ClipNames(options.mesh, loaded, actor));
     int clips = 0, frames = 0;
     for (int c = 0; c < actor.animationCount; ++c) {
         if (options.clipGiven && c != options.clip) continue;
@@ -559,21 +555,34 @@ ExportResult ExportGltf(const ExportOptions& options) {
         ++clips;
         frames += actor.animations[c].frameCount;
     }
-    const std::pair<int, std::string> notices[] = {
-        {counts.emptyMeshes, "mesh blocks without vertices or triangles left out (glTF allows no empty accessor)"},
-        {counts.unnormalisedVertices, "vertices whose weights do not sum to one, scaled to sum to one"},
-        {counts.trimmedVertices,
-         "vertices with more than " + std::to_string(options.maxWeights) + " weights, the largest kept"},
-        {counts.overFourWeights,
-         "vertices with more than 4 weights, written as a second JOINTS/WEIGHTS set that some clients ignore "
+    // Each thing export changed or left out: a count, its noun, what became of it.
+    struct Notice {
+        int count;
+        const char* one;
+        const char* many;
+        std::string what;
+    };
+    const Notice notices[] = {
+        {counts.emptyMeshes, "mesh block", "mesh blocks",
+         "without vertices or triangles left out (glTF allows no empty accessor)"},
+        {counts.unnormalisedVertices, "vertex", "vertices", "whose weights do not sum to one, scaled to sum to one"},
+        {counts.repeatedJoints, "vertex", "vertices", "whose weights name a joint twice, the weights of that joint added"},
+        {counts.trimmedVertices, "vertex", "vertices",
+         "with more than " + std::to_string(options.maxWeights) + " weights, the largest kept"},
+        {counts.overFourWeights, "vertex", "vertices",
+         "with more than 4 weights, written as a second JOINTS/WEIGHTS set that some clients ignore "
          "(--max-weights 4 keeps the 4 largest)"},
-        {counts.disagreeingVertices,
-         "vertices whose weights place them apart in the bind pose (by up to " + std::to_string(counts.largestDisagreement) +
-             ", more than 1e-4 of the model's size): a glTF skin poses them where their weights' average lies, not "
-             "as the library does"},
-        {counts.replacedNormals, "vertices without a unit normal (used by no triangle, or degenerate), given (0, 1, 0)"}};
-    for (const auto& [count, what] : notices) {
-        if (count > 0) err << options.mesh << ": warning: " << count << " " << what << "\n";
+        {counts.disagreeingVertices, "vertex", "vertices",
+         "whose weights place them apart in the bind pose (by up to " +
+             OfTheModelsSize(counts.largestDisagreement, diagonal) +
+             "): a glTF skin poses them where their weights' average lies, not as the library does"},
+        {counts.replacedNormals, "vertex", "vertices",
+         "of degenerate triangles only, without a unit normal, given (0, 1, 0)"}};
+    for (const Notice& notice : notices) {
+        if (notice.count > 0) {
+            err << options.mesh << ": warning: " << Counted(notice.count, notice.one, notice.many) << " " << notice.what
+                << "\n";
+        }
     }
 
     // JSON holds UTF-8 only: other names get U+FFFD for their invalid bytes.
@@ -583,7 +592,9 @@ ExportResult ExportGltf(const ExportOptions& options) {
     for (tinygltf::Animation& animation : model.animations) animation.name = Utf8Text(animation.name, &replaced);
     for (tinygltf::Mesh& item : model.meshes) item.name = Utf8Text(item.name, &replaced);
     for (tinygltf::Skin& skin : model.skins) skin.name = Utf8Text(skin.name, &replaced);
-    if (replaced) err << options.mesh << ": " << kReplacedNamesWarning << "\n";
+    const bool said = std::any_of(loaded.warnings.begin(), loaded.warnings.end(),
+                                  [](const std::string& w) { return w.find(kReplacedNamesWarning) != std::string::npos; });
+    if (replaced && !said) err << options.mesh << ": " << kReplacedNamesWarning << "\n";
 
     tinygltf::TinyGLTF writer;
     std::ostringstream stream;
@@ -602,16 +613,20 @@ ExportResult ExportGltf(const ExportOptions& options) {
         writer.WriteGltfSceneToStream(&model, stream, !binary, binary);
         result.files.emplace_back(options.output, stream.str());
     }
-    int vertices = 0, triangles = 0;
-    for (int m = 0; m < actor.meshCount; ++m) {
-        vertices += actor.meshes[m].vertexCount;
-        triangles += actor.meshes[m].triangleCount;
+    // What the file holds: the blocks left out (said above) are not counted.
+    size_t vertices = 0, triangles = 0;
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+        vertices += model.accessors[static_cast<size_t>(primitive.attributes.at("POSITION"))].count;
+        triangles += model.accessors[static_cast<size_t>(primitive.indices)].count / 3;
     }
     std::ostringstream summary;
-    summary << options.output << ": " << actor.jointCount << " joints, "
-                                        << mesh.primitives.size() << " meshes, " << vertices << " vertices, "
-                                        << triangles << " triangles, " << clips << " clips, " << frames
-                                        << " frames";
+    summary << options.output << ": " << Counted(actor.jointCount, "joint", "joints") << ", "
+            << Counted(static_cast<long long>(mesh.primitives.size()), "mesh", "meshes") << ", "
+            << Counted(static_cast<long long>(vertices), "vertex", "vertices")
+            << (counts.unusedVertices > 0 ? " (" + std::to_string(counts.unusedVertices) + " that no triangle uses)" : "")
+            << ", "
+            << Counted(static_cast<long long>(triangles), "triangle", "triangles") << ", " << Counted(clips, "clip", "clips")
+            << ", " << Counted(frames, "frame", "frames");
     result.summary = summary.str();
     return finish(kSuccess);
 }

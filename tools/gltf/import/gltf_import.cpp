@@ -10,6 +10,7 @@
 #include <set>
 
 #include "gltf_space.h"
+#include "wording.h"
 
 namespace md5tool {
 
@@ -189,7 +190,7 @@ void Converter::MakeSkeleton(int skin) {
         out_.model.joints.push_back(joint);
     }
     if (std::fabs(bindScale - 1) > 1e-5) {
-        out_.warnings.push_back("the bind pose scales its joints (by up to a factor of " + std::to_string(bindScale) +
+        out_.warnings.push_back("the bind pose scales its joints (by up to a factor of " + Shortly(bindScale) +
                                 "): the scale is folded into the geometry");
     }
 }
@@ -349,7 +350,7 @@ void Converter::AddAnimations() {
         // An animation too long to sample is left out rather than filling memory.
         const double length = std::floor(last * fps + 1e-3) + 1;
         if (length > kMaxFrames || length * static_cast<double>(binds_.size()) > kMaxJointPoses) {
-            out_.warnings.push_back("animation " + name + " is left out: " + std::to_string(last) + " s at " +
+            out_.warnings.push_back("animation " + name + " is left out: " + Shortly(last) + " s at " +
                                     std::to_string(fps) + " frames a second is more than import samples (" +
                                     std::to_string(kMaxFrames) + " frames, " + std::to_string(kMaxJointPoses) +
                                     " joint poses)");
@@ -377,6 +378,7 @@ void Converter::AddAnimations() {
         Md5Clip clip;
         clip.frameRate = fps;
         double scaleError = 0;
+        Md5Vector low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};  // the posed model
         for (const SampledFrame& frame : frames) {
             std::vector<Md5Pose> poses;
             for (size_t j = 0; j < frame.rigid.size(); ++j) {
@@ -398,12 +400,19 @@ void Converter::AddAnimations() {
                         }
                     }
                     scaleError = std::max(scaleError, std::hypot(full[0] - rigid[0], full[1] - rigid[1], full[2] - rigid[2]));
+                    for (size_t k = 0; k < 3; ++k) {
+                        low[k] = std::min(low[k], rigid[k]);
+                        high[k] = std::max(high[k], rigid[k]);
+                    }
                 }
             }
         }
-        if (scaled) {
+        // Said where it moves a vertex by more than a float holds at the model's size.
+        const std::string moved =
+            OfTheModelsSize(scaleError, std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]));
+        if (scaled && !moved.empty()) {
             out_.warnings.push_back("animation " + name + " animates scale, which MD5 cannot hold: left out, which moves a "
-                                    "vertex by up to " + std::to_string(scaleError));
+                                    "vertex by up to " + moved);
         }
         out_.clips.push_back(clip);
         out_.clipNames.push_back(name);

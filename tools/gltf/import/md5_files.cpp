@@ -16,6 +16,7 @@
 #include "model_loading.h"
 #include "output_file.h"
 #include "posed_box.h"
+#include "wording.h"
 #include "tinygltf_settings.h"
 
 namespace md5tool {
@@ -84,6 +85,19 @@ std::vector<std::pair<std::string, std::string>> Files(const fs::path& folder, c
     return files;
 }
 
+// The files' commandline: the command with the options that shaped them.
+std::string CommandLine(const ImportOptions& options) {
+    std::ostringstream line;
+    line << "md5tool import " << fs::u8path(options.model).filename().string();
+    if (!options.name.empty()) line << " --name " << options.name;
+    if (options.skinGiven) line << " --skin " << options.skin;
+    if (options.fps > 0) line << " --fps " << options.fps;
+    if (options.scale != 1) line << " --scale " << options.scale;
+    std::string text = line.str();
+    for (char& c : text) c = c == '"' || static_cast<unsigned char>(c) < 0x20 ? '_' : c;  // it is written quoted
+    return text;
+}
+
 }  // namespace
 
 ImportResult ImportMd5Files(const ImportOptions& options) {
@@ -103,8 +117,8 @@ ImportResult ImportMd5Files(const ImportOptions& options) {
         return finish(kBadUsage);
     }
     if (!ScaleInRange(options.scale, err)) return finish(kBadUsage);
-    if (options.skin < -1) {
-        err << "md5tool: --skin wants a skin's number, from 0\n";
+    if (options.skin < -1 || (options.skinGiven && options.skin < 0)) {
+        err << "md5tool: --skin wants a skin's number, from 0, not " << options.skin << "\n";
         return finish(kBadUsage);
     }
     const std::string name = SafeFileName(options.name.empty() ? fs::u8path(options.model).stem().string() : options.name);
@@ -112,11 +126,12 @@ ImportResult ImportMd5Files(const ImportOptions& options) {
     CheckedGltf gltf;
     std::string error;
     if (!ReadGltfFile(options.model, &parsed, &error) || !CheckGltf(parsed, &gltf, &error)) {
-        err << "md5tool: cannot load " << options.model << ": " << error << "\n";
+        err << options.model << ": error: " << error << "\n";
         return finish(kBadInput);
     }
     if (options.skin >= static_cast<int>(gltf.skins.size())) {
-        err << "md5tool: " << options.model << " has no skin " << options.skin << " (it has " << gltf.skins.size() << ")\n";
+        err << options.model << ": error: no skin " << options.skin << " (it has " << Counted(gltf.skins.size(), "skin", "skins")
+            << ")\n";
         return finish(kBadUsage);
     }
     ConversionOptions conversionOptions;
@@ -125,17 +140,24 @@ ImportResult ImportMd5Files(const ImportOptions& options) {
     conversionOptions.scale = options.scale;
     Conversion conversion;
     if (!ConvertGltf(gltf, conversionOptions, &conversion, &error)) {
-        err << "md5tool: cannot import " << options.model << ": " << error << "\n";
+        err << options.model << ": error: " << error << "\n";
         return finish(kBadInput);
     }
     for (const std::string& warning : conversion.warnings) err << options.model << ": warning: " << warning << "\n";
 
     // Written once where the library can pose it for the bounds, then all together.
-    const std::string commandline = "md5tool import " + fs::u8path(options.model).filename().string();
+    const std::string commandline = CommandLine(options);
     ScratchFolder scratch;
     if (scratch.Path().empty() || !WriteOutputs(Files(scratch.Path(), name, conversion, commandline), &error) ||
         !FillBounds(scratch.Path(), name, conversion, &error)) {
-        err << "md5tool: cannot import " << options.model << ": " << (error.empty() ? "no temporary folder" : error) << "\n";
+        // The scratch copy is md5tool's own business: the message names the destination.
+        const std::string scratchFolder = scratch.Path().string() + "/";
+        for (size_t at = error.find(scratchFolder); at != std::string::npos; at = error.find(scratchFolder)) {
+            error.replace(at, scratchFolder.size(), (fs::u8path(options.folder) / "").string());
+        }
+        err << options.model << ": error: "
+            << (error.empty() ? "no temporary folder to pose the files in" : error + " (a copy made to pose the files)")
+            << "\n";
         return finish(kBadInput);
     }
     result.name = name;
@@ -147,8 +169,9 @@ ImportResult ImportMd5Files(const ImportOptions& options) {
         triangles += block.triangles.size();
     }
     std::ostringstream counts;
-    counts << conversion.model.joints.size() << " joints, " << conversion.model.meshes.size() << " meshes, " << vertices
-           << " vertices, " << triangles << " triangles";
+    counts << Counted(conversion.model.joints.size(), "joint", "joints") << ", "
+           << Counted(conversion.model.meshes.size(), "mesh", "meshes") << ", " << Counted(vertices, "vertex", "vertices")
+           << ", " << Counted(triangles, "triangle", "triangles");
     result.counts = counts.str();
     // The clips as the library numbers them.
     brmath::Actor actor;
@@ -158,7 +181,8 @@ ImportResult ImportMd5Files(const ImportOptions& options) {
     for (int c = 0; c < actor.animationCount; ++c) {
         std::ostringstream clip;
         clip << "clip " << c << ": " << (static_cast<size_t>(c) < files.size() ? files[static_cast<size_t>(c)] : actor.animations[c].name)
-            << ", " << actor.animations[c].frameCount << " frames at " << actor.animations[c].frameRate << " fps";
+            << ", " << Counted(actor.animations[c].frameCount, "frame", "frames") << " at " << actor.animations[c].frameRate
+            << " fps";
         result.clips.push_back(clip.str());
     }
     return finish(kSuccess);

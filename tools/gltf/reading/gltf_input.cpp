@@ -84,29 +84,38 @@ bool CheckJsonDepth(const unsigned char* text, size_t size, std::string* error) 
 // tinygltf's file-system callbacks: it asks for `folder/URI` (percent-decoded) and for
 // `./URI`; only a relative URI naming a regular file inside the glTF's folder exists.
 struct Folder {
-    std::string path;  // as tinygltf joins it, and "" for none
+    std::string path;     // as tinygltf joins it, and "" for none
+    std::string refused;  // why the last buffer file was refused, for tinygltf's "File not found"
 };
 
 std::string SameName(const std::string& path, void*) { return path; }
 
 bool InsideFolder(const std::string& path, void* context) {
-    const std::string& folder = static_cast<Folder*>(context)->path;
-    if (folder.empty()) return false;
-    const std::string prefix = folder.back() == '/' ? folder : folder + "/";
+    Folder& folder = *static_cast<Folder*>(context);
+    if (folder.path.empty()) return false;
+    const std::string prefix = folder.path.back() == '/' ? folder.path : folder.path + "/";
     if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) return false;
+    const auto refuse = [&](const char* why) {
+        folder.refused = path.substr(prefix.size()) + ": " + why;
+        return false;
+    };
     const fs::path relative = fs::u8path(path.substr(prefix.size()));
-    if (relative.is_absolute() || relative.has_root_name() || relative.has_root_directory()) return false;
+    if (relative.is_absolute() || relative.has_root_name() || relative.has_root_directory()) {
+        return refuse("an absolute path; buffer files are read from the glTF's folder only");
+    }
     for (const fs::path& part : relative) {
-        if (part == "..") return false;
+        if (part == "..") return refuse("it leads out of the glTF's folder (..)");
     }
     std::error_code code;
-    if (!fs::is_regular_file(fs::u8path(path), code)) return false;
+    const fs::file_status status = fs::status(fs::u8path(path), code);
+    if (!fs::exists(status)) return false;  // tinygltf says it is not found
+    if (!fs::is_regular_file(status)) return refuse("not a regular file (a folder, pipe or device)");
     // A symbolic link may not lead out of the folder either.
-    const fs::path base = fs::weakly_canonical(fs::u8path(folder), code);
+    const fs::path base = fs::weakly_canonical(fs::u8path(folder.path), code);
     const fs::path target = fs::weakly_canonical(fs::u8path(path), code);
     if (code) return false;
     const auto mismatch = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
-    return mismatch.first == base.end();
+    return mismatch.first == base.end() || refuse("a symbolic link that leads out of the glTF's folder");
 }
 
 bool ReadInside(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* context) {
@@ -154,7 +163,7 @@ bool ReadGltfBytes(const unsigned char* bytes, size_t size, const std::string& f
     const size_t jsonSize = binary ? Word(bytes + 12) : size;
     if (!CheckJsonDepth(json, jsonSize, error)) return false;
 
-    Folder context{folder};
+    Folder context{folder, ""};
     tinygltf::FsCallbacks callbacks{&InsideFolder, &SameName, &ReadInside, &WriteNothing, &context};
     tinygltf::TinyGLTF loader;
     loader.SetFsCallbacks(callbacks);
@@ -171,6 +180,9 @@ bool ReadGltfBytes(const unsigned char* bytes, size_t size, const std::string& f
     }
     if (!read && error->empty()) *error = "tinygltf could not read it";
     while (!error->empty() && error->back() == '\n') error->pop_back();
+    if (!read && !context.refused.empty() && error->find("File not found") != std::string::npos) {
+        *error = "a buffer file is refused: " + context.refused;
+    }
     return read;
 }
 

@@ -21,11 +21,15 @@ bool GltfScene::LoadBytes(const unsigned char* bytes, size_t size, std::string* 
 
 bool GltfScene::Check(std::string* error) {
     if (!CheckGltf(*model_, &checked_, error)) return false;
+    // The first node that draws a skinned mesh, else (a static model, as export writes
+    // one without joints) the first that draws a mesh.
     meshNode_ = -1;
-    for (size_t n = 0; n < checked_.nodes.size() && meshNode_ < 0; ++n) {
-        if (checked_.nodes[n].mesh >= 0 && checked_.nodes[n].skin >= 0) meshNode_ = static_cast<int>(n);
+    for (int pass = 0; pass < 2 && meshNode_ < 0; ++pass) {
+        for (size_t n = 0; n < checked_.nodes.size() && meshNode_ < 0; ++n) {
+            if (checked_.nodes[n].mesh >= 0 && (pass == 1 || checked_.nodes[n].skin >= 0)) meshNode_ = static_cast<int>(n);
+        }
     }
-    if (meshNode_ < 0) *error = "no node draws a skinned mesh";
+    if (meshNode_ < 0) *error = "no node draws a mesh";
     return meshNode_ >= 0;
 }
 
@@ -47,21 +51,26 @@ std::vector<GltfScene::Vertex> GltfScene::SkinAt(int animation, double time) con
     const std::vector<GltfMatrix> global =
         NodeGlobals(checked_, posed ? &checked_.animations[static_cast<size_t>(animation)] : nullptr, time);
     const CheckedNode& meshNode = checked_.nodes[static_cast<size_t>(meshNode_)];
-    const CheckedSkin& skin = checked_.skins[static_cast<size_t>(meshNode.skin)];
+    // A static mesh is drawn with its node's transform, as one joint of weight 1.
     std::vector<GltfMatrix> joints;
-    for (size_t j = 0; j < skin.joints.size(); ++j) {
-        joints.push_back(Multiply(global[static_cast<size_t>(skin.joints[j])], skin.inverseBinds[j]));
+    if (meshNode.skin < 0) joints.push_back(global[static_cast<size_t>(meshNode_)]);
+    if (meshNode.skin >= 0) {
+        const CheckedSkin& skin = checked_.skins[static_cast<size_t>(meshNode.skin)];
+        for (size_t j = 0; j < skin.joints.size(); ++j) {
+            joints.push_back(Multiply(global[static_cast<size_t>(skin.joints[j])], skin.inverseBinds[j]));
+        }
     }
     std::vector<Vertex> vertices;
     for (const CheckedPrimitive& primitive : checked_.meshes[static_cast<size_t>(meshNode.mesh)].primitives) {
-        const size_t influences = 4 * static_cast<size_t>(primitive.influenceSets);
+        const bool skinned = meshNode.skin >= 0;
+        const size_t influences = skinned ? 4 * static_cast<size_t>(primitive.influenceSets) : 1;
         for (size_t v = 0; v < primitive.positions.size(); ++v) {
             Vertex out{{0, 0, 0}, {0, 0, 0}, {0, 0}};
             const std::array<float, 3>& p = primitive.positions[v];
             const std::array<float, 3> n = primitive.normals.empty() ? std::array<float, 3>{0, 0, 0} : primitive.normals[v];
             for (size_t k = 0; k < influences; ++k) {
-                const GltfMatrix& m = joints[primitive.joints[v * influences + k]];
-                const double w = primitive.weights[v * influences + k];
+                const GltfMatrix& m = joints[skinned ? primitive.joints[v * influences + k] : 0];
+                const double w = skinned ? primitive.weights[v * influences + k] : 1.0;
                 for (size_t row = 0; row < 3; ++row) {
                     out.position[row] += w * (m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row]);
                     out.normal[row] += w * (m[row] * n[0] + m[4 + row] * n[1] + m[8 + row] * n[2]);

@@ -22,8 +22,8 @@ public:
     GltfScene(const GltfScene&) = delete;
     GltfScene& operator=(const GltfScene&) = delete;
 
-    // Reads a .glb or .gltf file with a skinned mesh, checked whole; false with the
-    // reason when it cannot.
+    // Reads a .glb or .gltf file with a mesh (the first skinned one, else the first),
+    // checked whole; false with the reason when it cannot.
     bool Load(const std::string& path, std::string* error);
     // The same for bytes in memory, with no buffer files.
     bool LoadBytes(const unsigned char* bytes, size_t size, std::string* error);
@@ -51,7 +51,7 @@ private:
 
     tinygltf::Model* model_;
     CheckedGltf checked_;
-    int meshNode_ = -1;  // the node that draws the skinned mesh
+    int meshNode_ = -1;  // the node that draws the mesh
 };
 
 }  // namespace md5tool
