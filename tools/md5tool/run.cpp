@@ -127,10 +127,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                           "else 24)");
     importCommand->add_option("--scale", importOptions.scale, "model units a glTF metre (default 1)");
 
-    for (CLI::App* command : app.get_subcommands({})) {
-        command->footer("Exit status: 0 success, 1 bad input (a file that does not load or cannot be written), "
-                        "2 bad usage.");
-    }
+    const char* statuses = "Exit status: 0 success, 1 bad input (a file that does not load or cannot be written), "
+                           "2 bad usage.";
+    app.footer(statuses);
+    for (CLI::App* command : app.get_subcommands({})) command->footer(statuses);
 
     // A first word that is no option and no command is named as such.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-') {

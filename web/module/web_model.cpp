@@ -89,7 +89,7 @@ WebModel::WebModel(const std::string& folder, const std::string& mesh) : folder_
         error_ = outcome.where + ": error: " + outcome.reason;
         return;
     }
-    clipNames_ = md5tool::LoadedClipFiles(mesh_, outcome, actor_.animationCount);
+    clipNames_ = md5tool::ClipNames(mesh_, outcome, actor_);
 }
 
 std::string WebModel::DescriptionJson() const {
@@ -97,10 +97,7 @@ std::string WebModel::DescriptionJson() const {
     bool replaced = false;
     Json clips = Json::array();
     for (int c = 0; c < actor_.animationCount; ++c) {
-        std::string name = static_cast<size_t>(c) < clipNames_.size() ? clipNames_[static_cast<size_t>(c)]
-                                                                        : actor_.animations[c].name;
-        if (HasExtension(name, ".md5anim")) name.resize(name.size() - 8);
-        clips.push_back({{"name", md5tool::Utf8Text(name, &replaced)},
+        clips.push_back({{"name", md5tool::Utf8Text(clipNames_[static_cast<size_t>(c)], &replaced)},
                          {"frames", actor_.animations[c].frameCount},
                          {"frameRate", actor_.animations[c].frameRate}});
     }
