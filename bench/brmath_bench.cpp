@@ -2,9 +2,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "actor/actor_table.h"
+#include "anim/kernels.h"
+#include "anim/pose_path.h"
 #include "anim/prepared_mesh.h"
 #include "brmath/brmath.h"
 #include "support/recording_device.h"
@@ -79,6 +82,65 @@ void BM_RenderActor(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(device.bytesReceived));
 }
 BENCHMARK(BM_RenderActor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Posing's phases one by one on the large model (the fast path's passes): 0 skinning,
+// 1 face normals summed, 2 tangent frames (AVX where offered), 3 the vertex write.
+void BM_PosePhase(benchmark::State& state) {
+    if (MD5_LoadActor(3, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");
+    brmath::Actor& actor = brmath::TheActorTable().actors[3];
+    MD5_ProceedAnimation(3, 5);
+    brmath::Mesh& mesh = actor.meshes[0];
+    brmath::PreparedMesh prepared;
+    brmath::PoseWorkspace workspace;
+    if (!brmath::PrepareMesh(mesh, prepared) || !workspace.Reserve(mesh.vertexCount, prepared.frameTriangleCount)) {
+        state.SkipWithError("no memory");
+        return;
+    }
+    brmath::SkinIntoWorkspaceSse2(mesh, actor.joints, workspace);
+    brmath::SumFaceNormalsSse2(mesh, workspace);
+    const bool avx = brmath::PosePathAvailable(brmath::PosePath::kAvx);
+    for (auto _ : state) {
+        switch (state.range(0)) {
+            case 0: brmath::SkinIntoWorkspaceSse2(mesh, actor.joints, workspace); break;
+            case 1: brmath::SumFaceNormalsSse2(mesh, workspace); break;
+            case 2:
+                if (avx) brmath::ComputeTangentFramesAvx(mesh, prepared, workspace);
+                else brmath::ComputeTangentFramesSse2(mesh, prepared, workspace);
+                break;
+            default: brmath::WriteVerticesSse2(mesh, prepared, workspace); break;
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_vertex"] = benchmark::Counter(static_cast<double>(mesh.vertexCount),
+                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    brmath::ReleasePreparedMesh(prepared);
+}
+BENCHMARK(BM_PosePhase)->ArgName("phase")->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A host's frame: N actors of the sample robot, each posed at its own frame of the walk,
+// as MD5_ProceedAnimation poses a slot. The time per vertex stays the same from 1 to 32
+// actors when the cost grows linearly with the vertices posed.
+void BM_PoseManyActors(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    std::unique_ptr<brmath::Actor[]> actors(new brmath::Actor[static_cast<size_t>(count)]);
+    int64_t vertices = 0;
+    for (int a = 0; a < count; ++a) {
+        if (!actors[a].LoadMesh(BRMATH_SAMPLES_DIR "/robot/robot.md5mesh") || !actors[a].SetAnimation(1)) {
+            state.SkipWithError("the sample did not load");
+            return;
+        }
+        for (int m = 0; m < actors[a].meshCount; ++m) vertices += actors[a].meshes[m].vertexCount;
+    }
+    int frame = 0;
+    for (auto _ : state) {
+        for (int a = 0; a < count; ++a) actors[a].ProceedAnimation(frame + 3 * a);
+        ++frame;
+    }
+    state.counters["per_vertex"] = benchmark::Counter(static_cast<double>(vertices),
+                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["vertices"] = static_cast<double>(vertices);
+}
+BENCHMARK(BM_PoseManyActors)->ArgName("actors")->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

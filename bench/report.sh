@@ -41,6 +41,11 @@ echo "| pose (MD5_ProceedAnimation), fast kernels | $fast ms, $(counter "$main" 
 echo "| pose, SSE2 kernels (the baseline; the fast ones where AVX is missing) | $sse ms, $(counter "$main" "kernels:2" per_vertex)/vertex | <= 30 ns/vertex | $(ratio "$plain" "$sse") x faster than the plain path, same bits |"
 echo "| pose, plain kernels | $plain ms, $(counter "$main" "kernels:1" per_vertex)/vertex | | the reference path |"
 echo "| draw (MD5_RenderActor, recording device) | $(time_ms "$main" BM_RenderActor) ms, $(counter "$main" BM_RenderActor bytes_per_second) | >= 1 GB/s | |"
+many=$(echo "$main" | grep "BM_PoseManyActors" || true)
+if [ -n "$many" ]; then
+  echo "| a host's frame: 1, 8 and 32 sample robots posed | $(time_ms "$main" "actors:1/") ms, $(time_ms "$main" "actors:8/") ms, $(time_ms "$main" "actors:32/") ms | linear in the vertices | $(counter "$main" "actors:1/" per_vertex), $(counter "$main" "actors:8/" per_vertex), $(counter "$main" "actors:32/" per_vertex) a vertex |"
+  echo "| posing's passes on the large model's first mesh: skin, face normals, tangent frames, vertex write | $(counter "$main" "phase:0" per_vertex), $(counter "$main" "phase:1" per_vertex), $(counter "$main" "phase:2" per_vertex), $(counter "$main" "phase:3" per_vertex) a vertex | | |"
+fi
 if [ -x "$build/bench/load_memory" ]; then
   echo "| peak memory while loading | $("${pin[@]}" "$build/bench/load_memory") | <= 1.5 x | |"
 fi
@@ -60,4 +65,21 @@ if [ -f "$web/brmath.mjs" ] && [ -x "$build/bench/write_large_model" ] && comman
   echo "| load, web module under node | $(time_ms "$side" web_load) ms, $(counter "$side" web_load mesh_MB_per_s) MB/s | >= 300 MB/s | the library's load of the files in the module's memory |"
   echo "| pose, web module, SSE2 kernels as wasm SIMD | $(time_ms "$side" web_pose_simd) ms, $(counter "$side" web_pose_simd per_vertex)/vertex | within 2 x of the native SSE2 path | $(ratio "$(time_ms "$side" web_pose_simd)" "$sse") x the native SSE2 time, same bits |"
   echo "| pose, web module, plain kernels | $(time_ms "$side" web_pose_plain) ms, $(counter "$side" web_pose_plain per_vertex)/vertex | | |"
+fi
+# A host posing through the exports, the same C program for the Linux library and for
+# the Windows DLL under Wine (WINDOWS_BUILD: a 32-bit build where 32-bit Wine runs, else
+# the 64-bit Windows build of the same sources; default build/windows64).
+windows=${WINDOWS_BUILD:-build/windows64}
+if [ -f "$windows/src/BRMath.dll" ] && command -v wine >/dev/null 2>&1 && [ -x "$build/bench/write_large_model" ]; then
+  folder=$(mktemp -d)
+  "$build/bench/write_large_model" "$folder" >/dev/null
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  if grep -q "x86_64-w64-mingw32" "$windows/CMakeCache.txt"; then cross=x86_64-w64-mingw32-gcc wine=/usr/lib/wine/wine64; else cross=i686-w64-mingw32-gcc wine=wine; fi
+  cc -O2 -I"$root/include" -I"$build/include" "$root/bench/pose_host.c" -o "$folder/pose_host" -ldl
+  "$cross" -O2 -I"$root/include" -I"$windows/include" "$root/bench/pose_host.c" -o "$folder/pose_host.exe" -static
+  linux_ms=$("${pin[@]}" "$folder/pose_host" "$build/src/libbrmath.so" "$folder/tube.md5mesh" "$repetitions" | awk '{ print $2 }')
+  dll_ms=$(WINEDEBUG=-all "${pin[@]}" "$wine" "$folder/pose_host.exe" "$(cd "$windows/src" && pwd)/BRMath.dll" \
+    "Z:$folder/tube.md5mesh" "$repetitions" 2>/dev/null | awk '{ print $2 }')
+  rm -rf "$folder"
+  echo "| pose through the exports, a C host: Linux library / $(basename "$windows") DLL under Wine | $linux_ms ms / $dll_ms ms | DLL within 10% | $(ratio "$dll_ms" "$linux_ms") x the Linux library's time |"
 fi

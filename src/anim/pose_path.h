@@ -8,8 +8,9 @@ namespace brmath {
 // eight to one register.
 enum class PosePath { kPlain, kSse2, kAvx };
 
-// Whether this build and this processor can take `path`: SSE2 on every x86 build;
-// AVX only in the x86-64 Linux build, on a processor and system that offer it.
+// Whether this build and this processor can take `path`: SSE2 on every x86 build (and
+// in WebAssembly, as SIMD); AVX on every x86 build, the 32-bit DLL included, on a
+// processor and system that offer it.
 bool PosePathAvailable(PosePath path);
 
 // The fastest available path: the library's own choice, made here and nowhere else.
