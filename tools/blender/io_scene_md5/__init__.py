@@ -122,7 +122,22 @@ def scene_rate(rates):
     return common if common <= 1000 else max(rates)
 
 
-class ImportMD5(bpy.types.Operator):
+class FileOperator:
+    """An operator that asks for its file or folder and reports a refusal as an error."""
+
+    def invoke(self, context, event):
+        context.window_manager.fileselect_add(self)
+        return {"RUNNING_MODAL"}
+
+    def execute(self, context):
+        try:
+            return self.run(context)
+        except MD5Error as error:
+            say(self, "ERROR", [str(error)])
+            return {"CANCELLED"}
+
+
+class ImportMD5(FileOperator, bpy.types.Operator):
     """Import an MD5 model with every clip beside it"""
     bl_idname = "import_scene.md5"
     bl_label = "Import MD5"
@@ -134,18 +149,7 @@ class ImportMD5(bpy.types.Operator):
     clips: StringProperty(name="Clips", description="The clips to import, by name, separated by commas (empty: all)",
                           default="")
 
-    def invoke(self, context, event):
-        context.window_manager.fileselect_add(self)
-        return {"RUNNING_MODAL"}
-
-    def execute(self, context):
-        try:
-            return self.import_model(context)
-        except MD5Error as error:
-            say(self, "ERROR", [str(error)])
-            return {"CANCELLED"}
-
-    def import_model(self, context):
+    def run(self, context):
         if not self.filepath.lower().endswith(".md5mesh") or not os.path.isfile(self.filepath):
             raise MD5Error("import reads an existing .md5mesh file, not \"%s\"" % self.filepath)
         with tempfile.TemporaryDirectory(prefix="md5-import-") as folder:
@@ -242,7 +246,7 @@ def slide(action, frames):
         curve.update()
 
 
-class ExportMD5(bpy.types.Operator):
+class ExportMD5(FileOperator, bpy.types.Operator):
     """Export an armature, the meshes it deforms and every action of its bones as MD5"""
     bl_idname = "export_scene.md5"
     bl_label = "Export MD5"
@@ -254,17 +258,6 @@ class ExportMD5(bpy.types.Operator):
     scale: FloatProperty(name="Scale", description="Model units a metre", default=1.0, min=1e-6, max=1e6)
     fps: IntProperty(name="Frame rate", description="Frames a second (default 0: the scene's)", default=0, min=0,
                      max=1000)
-
-    def invoke(self, context, event):
-        context.window_manager.fileselect_add(self)
-        return {"RUNNING_MODAL"}
-
-    def execute(self, context):
-        try:
-            return self.export_model(context)
-        except MD5Error as error:
-            say(self, "ERROR", [str(error)])
-            return {"CANCELLED"}
 
     def armature(self, context):
         scene = context.scene
@@ -283,7 +276,7 @@ class ExportMD5(bpy.types.Operator):
                            "its bones)")
         return armatures[0]
 
-    def export_model(self, context):
+    def run(self, context):
         scene = context.scene
         armature = self.armature(context)
         meshes = deformed_meshes(armature, scene)
