@@ -65,7 +65,9 @@ if wants windows || { wants blender && [ -z "$windows_md5tool" ]; }; then
     echo "$out/$windows.zip"
   fi
 fi
-if wants web; then
+if wants web && [ -z "$only" ] && ! command -v emcmake >/dev/null; then
+  echo "package.sh: Emscripten is not installed (bash scripts/setup.sh web): the web page is not packaged" >&2
+elif wants web; then
   bash "$root/scripts/build-web.sh" >/dev/null
   rm -rf "$staging/BRMath-$version-web" && cp -r "$root/build/web" "$staging/BRMath-$version-web"
   rm -f "$out/BRMath-$version-web.zip"
