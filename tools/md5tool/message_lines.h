@@ -14,4 +14,12 @@ inline std::vector<std::string> MessageLines(const std::string& text) {
     return lines;
 }
 
+// A conversion's result with its status and the messages it wrote, a line each.
+template <typename Result>
+Result Finished(Result result, int status, const std::string& messages) {
+    result.status = status;
+    result.messages = MessageLines(messages);
+    return result;
+}
+
 }  // namespace md5tool

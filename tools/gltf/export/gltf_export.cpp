@@ -415,11 +415,7 @@ ExportResult ExportGltf(const ExportOptions& options) {
     namespace fs = std::filesystem;
     ExportResult result;
     std::ostringstream err;  // the messages, one a line
-    const auto finish = [&](int status) {
-        result.status = status;
-        result.messages = MessageLines(err.str());
-        return std::move(result);
-    };
+    const auto finish = [&](int status) { return Finished(std::move(result), status, err.str()); };
     std::string extension = fs::path(options.output).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
     if (extension != ".glb" && extension != ".gltf") {

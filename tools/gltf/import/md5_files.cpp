@@ -103,11 +103,7 @@ std::string CommandLine(const ImportOptions& options) {
 ImportResult ImportMd5Files(const ImportOptions& options) {
     ImportResult result;
     std::ostringstream err;  // the messages, one a line
-    const auto finish = [&](int status) {
-        result.status = status;
-        result.messages = MessageLines(err.str());
-        return std::move(result);
-    };
+    const auto finish = [&](int status) { return Finished(std::move(result), status, err.str()); };
     if (!IsGltfPath(options.model)) {
         err << "md5tool: import reads a .glb or .gltf file, not \"" << options.model << "\"\n";
         return finish(kBadUsage);
