@@ -3,7 +3,9 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "md5/formatted_input.h"
 #include "support/float_bits.h"
@@ -87,6 +89,25 @@ TEST(ScanFloatTest, CorrectlyRoundedSinglePrecision) {
     EXPECT_EQ(f, 1.00000011920928955078125f);
     ASSERT_TRUE(Float("-0", &f));
     EXPECT_TRUE(std::signbit(f));
+}
+
+// Decimals of up to nineteen digits are computed in double. 4.014026880264282 and
+// 0.5336968004703522 lie just off halfway between two floats and round in double onto
+// that halfway point: they must still round as strtof rounds them.
+TEST(ScanFloatTest, LongPlainDecimalsMatchStrtofToTheBit) {
+    std::mt19937_64 random(26);
+    std::vector<std::string> texts = {"4.014026880264282", "0.5336968004703522", "16777217", "0.1234567890",
+                                      "-33554433.00",      "1234567890123456789", "0.0000000000000000001"};
+    for (int i = 0; i < 100000; ++i) {
+        std::string text = std::to_string(random() % 10000000000000000000ull).substr(0, 9 + random() % 11);
+        text.insert(random() % (text.size() + 1), ".");
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        float f = 0;
+        ASSERT_TRUE(Float(text, &f)) << text;
+        EXPECT_EQ(brmath_test::Bits(f), brmath_test::Bits(std::strtof(text.c_str(), nullptr))) << text;
+    }
 }
 
 TEST(ScanFloatTest, SpecialValuesHexAndRange) {
