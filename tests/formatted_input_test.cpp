@@ -72,6 +72,8 @@ TEST(ScanIntTest, RefusesWhatIsNoNumberAndSaturates) {
     EXPECT_EQ(v, 2147483647);
     ASSERT_TRUE(Int("-99999999999999999999", &v));
     EXPECT_EQ(v, -2147483647 - 1);
+    ASSERT_TRUE(Int("18446744073709551626", &v));  // 2^64 + 10
+    EXPECT_EQ(v, 2147483647);
 }
 
 TEST(ScanFloatTest, CorrectlyRoundedSinglePrecision) {

@@ -129,10 +129,11 @@ inline bool ScanInt(TextFile& file, int32_t* value) {
     if (*p == '0') {
         p = ScanIntBased(p, start.end, 8, &magnitude);
     } else {
-        while (ClassOf(p) & kDigit) {
-            magnitude = magnitude * 10 + static_cast<uint64_t>(*p++ - '0');
-            if (magnitude > kIntLimit) magnitude = kIntLimit + 1;  // saturate, keep consuming digits
-        }
+        // No test per digit: a run that starts with 1 to 9 passes the limit once it is
+        // longer than ten digits (the sum may then wrap, and is not used), and a run of
+        // ten or fewer is read exactly.
+        while (ClassOf(p) & kDigit) magnitude = magnitude * 10 + static_cast<uint64_t>(*p++ - '0');
+        if (p - digits > 10 || magnitude > kIntLimit) magnitude = kIntLimit + 1;  // saturate
     }
     if (p == digits) return false;
     file.MoveTo(static_cast<size_t>(p - data));
