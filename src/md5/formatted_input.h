@@ -158,24 +158,20 @@ inline bool ScanFloat(TextFile& file, float* value) {
 
     // Plain decimals such as "-12.3456" whose digits fit in a float's 24-bit mantissa,
     // with at most ten decimals: both operands of one IEEE division are then exact,
-    // and its result is the correctly rounded value.
+    // and its result is the correctly rounded value. The digit loops count nothing:
+    // lengths come from the positions, and a sum that a long run wraps is not used.
     uint32_t mantissa = 0;
-    int digits = 0, scale = 0;
-    while ((ClassOf(p) & kDigit) && digits < 9) {
-        mantissa = mantissa * 10 + static_cast<uint32_t>(*p++ - '0');
-        ++digits;
-    }
+    while (ClassOf(p) & kDigit) mantissa = mantissa * 10 + static_cast<uint32_t>(*p++ - '0');
+    ptrdiff_t digits = p - begin, scale = 0;
     if (*p == '.') {
-        ++p;
-        while ((ClassOf(p) & kDigit) && digits < 9) {
-            mantissa = mantissa * 10 + static_cast<uint32_t>(*p++ - '0');
-            ++digits;
-            ++scale;
-        }
+        const char* decimals = ++p;
+        while (ClassOf(p) & kDigit) mantissa = mantissa * 10 + static_cast<uint32_t>(*p++ - '0');
+        scale = p - decimals;
+        digits += scale;
     }
     const char next = static_cast<char>(*p | 0x20);
     const bool plain = digits > 0 && digits < 9 && scale <= 10 && mantissa <= (1u << 24) &&
-                       !(ClassOf(p) & kDigit) && next != 'e' && next != 'x' && next != 'p';
+                       next != 'e' && next != 'x' && next != 'p';
     float parsed;
     if (plain) {
         parsed = static_cast<float>(mantissa) / kPowersOfTen[scale];
