@@ -10,6 +10,8 @@
 #include "anim/pose_path.h"
 #include "anim/prepared_mesh.h"
 #include "brmath/brmath.h"
+#include "md5/formatted_input.h"
+#include "md5/mesh_reader.h"
 #include "support/recording_device.h"
 #include "support/tube_model.h"
 
@@ -49,6 +51,41 @@ void BM_LoadActor(benchmark::State& state) {
     state.counters["mesh_MB"] = static_cast<double>(model.Bytes()) / 1e6;
 }
 BENCHMARK(BM_LoadActor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Loading's passes over the mesh file: 0 reading the file into memory; 1 passing over
+// every word of it, as the reader's scan does, without reading numbers; 2 reading the
+// model records (scan, numbers and checks). The rest of a load (clips, preparing and
+// posing the meshes) is BM_LoadActor less these.
+void BM_LoadPhase(benchmark::State& state) {
+    const brmath_test::TemporaryTube& model = Model();
+    const char* path = model.Path().c_str();
+    brmath::TextFile file;
+    if (!file.Open(path)) state.SkipWithError("the model did not open");
+    for (auto _ : state) {
+        switch (state.range(0)) {
+            case 0: benchmark::DoNotOptimize(file.Open(path)); break;
+            case 1: {
+                file.MoveTo(0);
+                int64_t words = 0;
+                while (brmath::SkipWord(file)) ++words;
+                benchmark::DoNotOptimize(words);
+                break;
+            }
+            default: {
+                file.MoveTo(0);
+                brmath::ModelRecords records;
+                brmath::ReadFailure failure;
+                if (!brmath::ReadMeshText(file, records, brmath::FileNotes(nullptr, path), &failure)) {
+                    state.SkipWithError("the model did not read");
+                }
+                brmath::ReleaseModel(records);
+                break;
+            }
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * model.Bytes());
+}
+BENCHMARK(BM_LoadPhase)->ArgName("phase")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Argument 0: the path the library takes by default (AVX tangent frames where
 // offered); 1: the plain reference path; 2: SSE2, the baseline of every x86.
