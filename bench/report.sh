@@ -44,7 +44,7 @@ echo "| draw (MD5_RenderActor, recording device) | $(time_ms "$main" BM_RenderAc
 many=$(echo "$main" | grep "BM_PoseManyActors" || true)
 if [ -n "$many" ]; then
   echo "| a host's frame: 1, 8 and 32 sample robots posed | $(time_ms "$main" "actors:1/") ms, $(time_ms "$main" "actors:8/") ms, $(time_ms "$main" "actors:32/") ms | linear in the vertices | $(counter "$main" "actors:1/" per_vertex), $(counter "$main" "actors:8/" per_vertex), $(counter "$main" "actors:32/" per_vertex) a vertex |"
-  echo "| posing's passes on the large model's first mesh: skin, face normals, tangent frames, vertex write | $(counter "$main" "phase:0" per_vertex), $(counter "$main" "phase:1" per_vertex), $(counter "$main" "phase:2" per_vertex), $(counter "$main" "phase:3" per_vertex) a vertex | | |"
+  echo "| posing's passes on the large model's first mesh: skin, face normals, tangent frames, vertex write | $(counter "$main" "PosePhase/phase:0" per_vertex), $(counter "$main" "PosePhase/phase:1" per_vertex), $(counter "$main" "PosePhase/phase:2" per_vertex), $(counter "$main" "PosePhase/phase:3" per_vertex) a vertex | | |"
 fi
 if echo "$main" | grep -q "BM_LoadPhase"; then
   echo "| loading's passes over the mesh file: file read; every word passed over, no number read; the model records read (scan, numbers, checks) | $(time_ms "$main" "LoadPhase/phase:0") ms, $(time_ms "$main" "LoadPhase/phase:1") ms, $(time_ms "$main" "LoadPhase/phase:2") ms | | $(counter "$main" "LoadPhase/phase:0" bytes_per_second), $(counter "$main" "LoadPhase/phase:1" bytes_per_second), $(counter "$main" "LoadPhase/phase:2" bytes_per_second); the rest of a load is clips, preparing and posing |"
