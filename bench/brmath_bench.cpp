@@ -121,7 +121,8 @@ void BM_RenderActor(benchmark::State& state) {
 BENCHMARK(BM_RenderActor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Posing's phases one by one on the large model (the fast path's passes): 0 skinning,
-// 1 face normals summed, 2 tangent frames (AVX where offered), 3 the vertex write.
+// 1 face normals summed, 2 tangent frames (AVX where offered), 3 the vertex write;
+// 4 tangent frames with SSE2, beside 2.
 void BM_PosePhase(benchmark::State& state) {
     if (MD5_LoadActor(3, Model().Path().c_str()) != 1) state.SkipWithError("the model did not load");
     brmath::Actor& actor = brmath::TheActorTable().actors[3];
@@ -144,6 +145,7 @@ void BM_PosePhase(benchmark::State& state) {
                 if (avx) brmath::ComputeTangentFramesAvx(mesh, prepared, workspace);
                 else brmath::ComputeTangentFramesSse2(mesh, prepared, workspace);
                 break;
+            case 4: brmath::ComputeTangentFramesSse2(mesh, prepared, workspace); break;
             default: brmath::WriteVerticesSse2(mesh, prepared, workspace); break;
         }
         benchmark::ClobberMemory();
@@ -152,7 +154,7 @@ void BM_PosePhase(benchmark::State& state) {
                                                       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     brmath::ReleasePreparedMesh(prepared);
 }
-BENCHMARK(BM_PosePhase)->ArgName("phase")->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PosePhase)->ArgName("phase")->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A host's frame: N actors of the sample robot, each posed at its own frame of the walk,
 // as MD5_ProceedAnimation poses a slot. The time per vertex stays the same from 1 to 32
