@@ -20,6 +20,14 @@ while IFS=$'\t' read -r file outcome reason line; do
   [ "$outcome" = load ] && continue
   status=0
   output=$("$wine" "$exe" check "$file" --mesh ../rig/rig.md5mesh) || status=$?
+  # Wine on a busy machine has, rarely, handed back no output at all (status 1, nothing
+  # on either stream) where md5tool always writes a line: such a check runs once more,
+  # and the log says so. A wrong answer is never run again.
+  if [ -z "$output" ]; then
+    echo "note: check $file printed nothing under Wine (status $status); running it again"
+    status=0
+    output=$("$wine" "$exe" check "$file" --mesh ../rig/rig.md5mesh) || status=$?
+  fi
   [ "$status" -eq 1 ] || fail "check $file exits $status, not 1"
   case "$output" in *"$file:$line: error: "*"$reason"*) ;; *) fail "check $file says: $output" ;; esac
 done <expected.txt
