@@ -57,8 +57,9 @@ const char* ScanIntBased(const char* p, const char* end, int base, uint64_t* mag
 
 namespace {
 
-// Plain decimals of nine to nineteen digits, such as "0.1234567890", which files written
-// with many decimals hold throughout: computed in double where that is exact, else null.
+// Plain decimals with more digits than the inline path takes, up to nineteen, such as
+// "0.1234567890", which files written with many decimals hold throughout: computed in
+// double where that gives the correctly rounded float, else null.
 const char* ScanLongDecimal(const char* p, float* value) {
     static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
