@@ -91,6 +91,9 @@ if wants blender; then
   addon="$staging/addon/io_scene_md5"
   mkdir -p "$addon/bin/linux-x86_64" "$addon/bin/windows"
   cp tools/blender/io_scene_md5/__init__.py LICENSE "$addon/"
+  # The extension's manifest carries the project's version.
+  sed -E "s/^version = \".*\"/version = \"$version\"/" tools/blender/io_scene_md5/blender_manifest.toml \
+    >"$addon/blender_manifest.toml"
   cp "$linux_md5tool" "$addon/bin/linux-x86_64/md5tool"
   [ -f "$windows_md5tool" ] && cp "$windows_md5tool" "$addon/bin/windows/md5tool.exe"
   rm -f "$out/io_scene_md5-$version.zip"

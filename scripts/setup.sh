@@ -13,7 +13,8 @@
 #                           line tool that reads md5tool import's files, Emscripten
 #                           with the web page's npm packages, Blender for the add-on's
 #                           tests; and, where
-#                           this kernel runs 32-bit programs, 32-bit Wine and Mesa
+#                           this kernel runs 32-bit programs, 32-bit Wine and Mesa;
+#                           and two Debian roots (below)
 #   --assimp                also Assimp, for the benchmarks' comparison (configure with
 #                           -DBRMATH_BENCH_ASSIMP=ON)
 #
@@ -22,18 +23,27 @@
 # cannot be installed) is named in a warning, and the tests that need it take their
 # fallback or say what is missing. What happened to the 32-bit packages is written to
 # build/i386-packages.txt, which the test command quotes.
+#
+# The newer Blenders, and 32-bit Wine where this machine's archive cannot install it,
+# come from Debian roots made with debootstrap in $BRMATH_ROOTS (default
+# ~/.cache/brmath/roots), made once and reused: debian13 (Debian 13, Blender 4.3, and
+# 32-bit Wine where needed) and unstable (Debian unstable, Blender 5). What happened to
+# each is written to build/roots.txt, which the tests that need a root quote.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 demo_packages=(cmake ninja-build g++ zlib1g-dev libcli11-dev nlohmann-json3-dev libstb-dev libtinygltf-dev)
 test_packages=(
-  clang lld llvm libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev locales-all
+  debootstrap clang lld llvm libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev locales-all
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb xauth
   libgl1 libgl1-mesa-dri libglx-mesa0 g++-multilib qemu-user-static chromium assimp-utils emscripten blender
 )
 web_packages=(emscripten)
 i386_packages=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 assimp_packages=(libassimp-dev)
+# What each Debian root installs from its own suite, without recommended packages.
+root_packages=(blender python3-numpy)
+root_wine_packages=(wine wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 set_name=all
 with_assimp=0
@@ -161,6 +171,74 @@ else
     echo "$reason" >&2
   fi
 fi
+
+# The Debian roots. Each is made by debootstrap (minbase) into NAME.partial and renamed
+# when whole, so a root that exists was made to the end; its packages are installed,
+# or found installed, on every run. The machine's apt settings, CA certificates and
+# resolver are copied in, since the archive is reached through them.
+roots=${BRMATH_ROOTS:-${XDG_CACHE_HOME:-$HOME/.cache}/brmath/roots}
+mirror=$(sed -nE 's|^URIs: *(\S+/debian)/?$|\1|p; s|^deb +(\[[^]]*\] +)?(\S+/debian)/? .*|\2|p' \
+  /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | head -n 1)
+mirror=${mirror:-http://deb.debian.org/debian}
+in_root() { "${as_root[@]}" bash scripts/in-root.sh "$@"; }
+root_install() {
+  local dir=$1
+  shift
+  in_root "$dir" -- env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+}
+make_root() {
+  local name=$1 suite=$2
+  shift 2
+  local dir="$roots/$name" started=$SECONDS how=reused
+  if [ ! -d "$dir" ]; then
+    rm -rf "$dir.partial"
+    "${as_root[@]}" debootstrap --variant=minbase "$suite" "$dir.partial" "$mirror" || { echo "debootstrap $suite failed"; return 1; }
+    mv "$dir.partial" "$dir"
+    how=made
+  fi
+  cp -a /etc/apt/apt.conf.d/. "$dir/etc/apt/apt.conf.d/"
+  mkdir -p "$dir/etc/ssl/certs" && cp -aL /etc/ssl/certs/. "$dir/etc/ssl/certs/"
+  [ -d /usr/local/share/ca-certificates ] && mkdir -p "$dir/usr/local/share/ca-certificates" &&
+    cp -a /usr/local/share/ca-certificates/. "$dir/usr/local/share/ca-certificates/"
+  cp -L /etc/resolv.conf "$dir/etc/resolv.conf"
+  local wanted=("$@") missing=() package
+  case " ${wanted[*]} " in *:i386*) in_root "$dir" -- dpkg --add-architecture i386 ;; esac
+  for package in "${wanted[@]}"; do
+    in_root "$dir" -- dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    # Lists from an earlier run may name versions the archive no longer has.
+    { [ -n "$(ls "$dir/var/lib/apt/lists" 2>/dev/null | grep -v -e lock -e partial -e auxfiles)" ] &&
+        root_install "$dir" "${missing[@]}"; } ||
+      { in_root "$dir" -- apt-get update -qq && root_install "$dir" "${missing[@]}"; } ||
+      { echo "apt-get could not install ${missing[*]} from $suite"; return 1; }
+    how="$how, installed ${missing[*]},"
+  fi
+  echo "$how in $((SECONDS - started)) s"
+}
+# Both roots at once, each with its log; then one line a root in build/roots.txt.
+wants_root_wine=0
+[ -f "$i386_note" ] && grep -q "^not installed" "$i386_note" && wants_root_wine=1
+roots_note=build/roots.txt
+: >"$roots_note"
+mkdir -p "$roots" build/roots
+debian13_packages=("${root_packages[@]}")
+[ "$wants_root_wine" -eq 1 ] && debian13_packages+=("${root_wine_packages[@]}")
+(make_root debian13 trixie "${debian13_packages[@]}" >build/roots/debian13.log 2>&1) &
+debian13_job=$!
+(make_root unstable sid "${root_packages[@]}" >build/roots/unstable.log 2>&1) &
+unstable_job=$!
+for name in debian13 unstable; do
+  job_var="${name}_job"
+  if wait "${!job_var}"; then
+    echo "$name: $roots/$name: $(tail -n 1 "build/roots/$name.log")" >>"$roots_note"
+  else
+    echo "$name: not made: $(grep -E "^(E:|W: Failure|debootstrap|apt-get could not)" "build/roots/$name.log" |
+      head -n 2 | tr '\n' ' ')(the whole log: build/roots/$name.log)" >>"$roots_note"
+  fi
+done
+sed 's/^/setup: root /' "$roots_note" >&2
 
 # The Khronos glTF validator and three.js, from the npm registry at the versions the
 # lock file names.

@@ -3,14 +3,19 @@
 # use it from an install and as a subproject), native under AddressSanitizer and
 # UndefinedBehaviorSanitizer (with the leak check), the 32-bit Windows DLL, its import
 # libraries, md5tool.exe and the Windows package with their tests under Wine, and the
-# libFuzzer targets, each fuzzing for BRMATH_FUZZ_SECONDS (default 60). Where the kernel runs no 32-bit programs, the
-# Windows tests run on a 64-bit build of the same sources under 64-bit Wine instead,
-# and the tests run again on a 32-bit Linux build under qemu-i386.
+# libFuzzer targets, each fuzzing for BRMATH_FUZZ_SECONDS (default 60). The Windows tests
+# run in this machine's 32-bit Wine, or else in that of the Debian 13 root that setup
+# makes where this machine's archive cannot install it. Where the kernel runs no 32-bit
+# programs, they run on a 64-bit build of the same sources under 64-bit Wine instead,
+# and the tests run again on a 32-bit Linux build under qemu-i386. The Blender add-on is
+# tested in this machine's Blender and in those of the Debian 13 and unstable roots.
 # Then checks that setup.sh installs every package the builds used, and ends with one
 # line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+# The Debian roots that setup makes and the tests use (Blender 4 and 5, 32-bit Wine).
+export BRMATH_ROOTS=${BRMATH_ROOTS:-${XDG_CACHE_HOME:-$HOME/.cache}/brmath/roots}
 bash scripts/setup.sh || { echo "setup failed"; exit 1; }
 
 export WINEDEBUG=-all
@@ -61,16 +66,32 @@ ctest_args=()
 mkdir -p "$root/build"
 failure_lines="$root/build/failures.txt"
 : >"$failure_lines"
-mkdir -p "$WINEPREFIX"
 # Wine runs Windows programs as Linux processes of the same width, and some kernels
-# (IA-32 emulation off) refuse 32-bit ones.
+# (IA-32 emulation off) refuse 32-bit ones. Where this machine's archive could not
+# install 32-bit Wine, setup put it in the Debian 13 root: there every Wine command runs
+# in the root through a wrapper of the same name, with this tree at its own path.
+wine_root="$BRMATH_ROOTS/debian13"
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  wine32_runs=1
-  wine_boot=(wineboot --init)
+  wine_route="this machine's 32-bit Wine"
+  wine=wine
+elif [ -x "$wine_root/usr/lib/wine/wine" ] &&
+     bash scripts/in-root.sh "$wine_root" -- /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  wine_route="the 32-bit Wine of the Debian 13 root $wine_root"
+  wrappers="$root/build/wine-root"
+  mkdir -p "$wrappers"
+  for command in wine wineserver; do
+    printf '#!/usr/bin/env bash\nexec bash %q %q --bind %q -- %s "$@"\n' \
+      "$root/scripts/in-root.sh" "$wine_root" "$root" "$command" >"$wrappers/$command"
+    chmod +x "$wrappers/$command"
+  done
+  export PATH="$wrappers:$PATH" WINEPREFIX="$root/build/wine-prefix-root"
+  wine="$wrappers/wine"
 else
-  wine32_runs=0
-  wine_boot=(/usr/lib/wine/wine64 wineboot --init)
+  wine_route=""
+  wine=/usr/lib/wine/wine64
 fi
+mkdir -p "$WINEPREFIX"
+wine_boot=("$wine" wineboot --init)
 # Make Wine's prefix once, in the background, while the native builds run.
 ("${wine_boot[@]}" >/dev/null 2>&1 || true) &
 wine_ready=$!
@@ -86,7 +107,7 @@ else
   echo "== web: build failed"
   total_failed=$((total_failed + 1))
 fi
-suite native -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_BENCH=ON -DBRMATH_WEB_DIR="$web_dir"
+suite native -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_BENCH=ON -DBRMATH_WEB_DIR="$web_dir" -DBRMATH_ROOTS="$BRMATH_ROOTS"
 # Allocations the library expects to fail return null instead of aborting the run.
 export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1
@@ -95,19 +116,21 @@ wait "$wine_ready"
 # md5tool.exe's answers are compared with the Linux md5tool's, built above.
 linux_md5tool=-DBRMATH_LINUX_MD5TOOL="$root/build/native/tools/md5tool"
 windows=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "$linux_md5tool")
-if [ "$wine32_runs" -eq 1 ]; then
-  suite windows "${windows[@]}"
-  stand_in=""
+if [ -n "$wine_route" ]; then
+  echo "== windows: the 32-bit DLL and md5tool.exe run in $wine_route"
+  suite windows "${windows[@]}" -DCMAKE_CROSSCOMPILING_EMULATOR="$wine"
+  windows_note="the Windows tests ran on the 32-bit DLL in $wine_route"
 else
   # Why 32-bit Wine cannot run: setup's word on the 32-bit packages, or else the kernel.
   why="32-bit Wine does not run here"
   [ -f "$root/build/i386-packages.txt" ] && why="the 32-bit packages were $(cat "$root/build/i386-packages.txt")"
-  stand_in="$why, so the 32-bit DLL's Wine tests ran as a 64-bit Windows build under 64-bit Wine (windows64) and as a 32-bit Linux build under qemu-i386 (linux32)"
+  windows_note="$why, so the 32-bit DLL's Wine tests ran as a 64-bit Windows build under 64-bit Wine (windows64) and as a 32-bit Linux build under qemu-i386 (linux32)"
   echo "== windows: $why: the 32-bit DLL is built and its exports, imports and instructions are checked; its tests run on a 64-bit Windows build under 64-bit Wine, and the 32-bit arithmetic on a 32-bit Linux build under qemu-i386"
   ctest_args=(-LE wine)
-  suite windows "${windows[@]}"
+  suite windows "${windows[@]}" -DCMAKE_CROSSCOMPILING_EMULATOR=wine
   ctest_args=()
-  suite windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "$linux_md5tool"
+  suite windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "$linux_md5tool" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$wine"
   suite linux32 -DCMAKE_BUILD_TYPE=Release -DBRMATH_BUILD_TOOLS=OFF -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i686.cmake"
 fi
 # The library's test programs as WebAssembly under node: the module's readers (their
@@ -142,6 +165,6 @@ if [ -s "$failure_lines" ]; then
   echo "what the failing tests said (the whole output is in build/SUITE.test.log):"
   head -n 40 "$failure_lines" | cut -c 1-300
 fi
-[ -z "$stand_in" ] || echo "note: $stand_in"
+echo "note: $windows_note"
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]

@@ -208,7 +208,7 @@ class ImportMD5(FileOperator, bpy.types.Operator):
             armature.animation_data.nla_tracks.remove(track)
         if kept:
             first = bpy.data.actions[kept[0]]
-            armature.animation_data.action = first
+            play(armature.animation_data, first)
             scene = bpy.context.scene
             # The action's last key closes the loop on the first: the clip's frames end before it.
             start = int(round(first.frame_range[0]))
@@ -223,27 +223,57 @@ def deformed_meshes(armature, scene):
             any(m.type == "ARMATURE" and m.object == armature for m in o.modifiers)]
 
 
+# Since 4.4 an action keeps its curves in layers, strips and channel bags, one bag for
+# each slot, and an object plays one slot of an action; 5.0 removed Action.fcurves.
+# These helpers are the add-on's only reads and writes of curves and assignments.
+
+def curve_sets(action):
+    """(slot, curves) for each set of F-curves in the action: its channel bags where
+    Blender has them, else (None, Action.fcurves)."""
+    bags = [bag for layer in getattr(action, "layers", ()) for strip in layer.strips
+            for bag in getattr(strip, "channelbags", ())]
+    if bags or not hasattr(action, "fcurves"):
+        return [(getattr(bag, "slot", None), bag.fcurves) for bag in bags]
+    return [(None, action.fcurves)]
+
+
+def play(holder, action, slot=None):
+    """Lets an object's animation data or an NLA strip play the action, through the
+    slot given or else the action's first slot for objects, where Blender has slots."""
+    holder.action = action
+    if action is None or not hasattr(holder, "action_slot"):
+        return
+    if slot is None:
+        slot = next((s for s in action.slots
+                     if getattr(s, "target_id_type", "OBJECT") in ("OBJECT", "UNSPECIFIED")), None)
+    if slot is not None and holder.action_slot != slot:
+        holder.action_slot = slot
+
+
 def bone_actions(armature):
-    """Every action that animates the armature's bones."""
+    """(action, slot) for every action that animates the armature's bones; the slot is
+    None where Blender has none."""
     bones = {bone.name for bone in armature.data.bones}
+    prefix = 'pose.bones["'
     found = []
     for action in bpy.data.actions:
-        for curve in action.fcurves:
-            path = curve.data_path
-            if path.startswith('pose.bones["') and path[len('pose.bones["'):].split('"]')[0] in bones:
-                found.append(action)
+        for slot, curves in curve_sets(action):
+            if any(c.data_path.startswith(prefix) and c.data_path[len(prefix):].split('"]')[0] in bones
+                   for c in curves):
+                found.append((action, slot))
                 break
     return found
 
 
 def slide(action, frames):
     """Moves every key of the action by `frames` (whole frames: moved back exactly)."""
-    for curve in action.fcurves:
-        for key in curve.keyframe_points:
-            key.co.x += frames
-            key.handle_left.x += frames
-            key.handle_right.x += frames
-        curve.update()
+    for _, curves in curve_sets(action):
+        for curve in curves:
+            for key in curve.keyframe_points:
+                key.co.x += frames
+                key.handle_left.x += frames
+                key.handle_right.x += frames
+            curve.update()
 
 
 class ExportMD5(FileOperator, bpy.types.Operator):
@@ -312,23 +342,23 @@ class ExportMD5(FileOperator, bpy.types.Operator):
         """The armature, its meshes and each action as one glTF animation (an NLA track
         an action, for the time of the export), every weight kept."""
         data = armature.animation_data or armature.animation_data_create()
-        saved = (data.action, [(t, t.mute) for t in data.nla_tracks])
-        for track, _ in saved[1]:
+        saved = (data.action, getattr(data, "action_slot", None), [(t, t.mute) for t in data.nla_tracks])
+        for track, _ in saved[2]:
             track.mute = True
         added, shifted = [], []
         try:
-            data.action = None
+            play(data, None)
             # MD5 clips start at their first frame, and glTF's exporter writes an action's
             # frame F at F / fps: each action slides to frame 0 for the export, so that the
             # frames Blender shows for it are the clip's frames.
-            for action in actions:
+            for action, slot in actions:
                 start = action.frame_range[0]
                 if start != 0:
                     slide(action, -start)
                     shifted.append((action, start))
                 track = data.nla_tracks.new()
                 track.name = action.name
-                track.strips.new(action.name, 0, action)
+                play(track.strips.new(action.name, 0, action), action, slot)
                 added.append(track)
             selection = {o: o.select_get() for o in context.scene.objects}
             for o in context.scene.objects:
@@ -351,8 +381,8 @@ class ExportMD5(FileOperator, bpy.types.Operator):
                 data.nla_tracks.remove(track)
             for action, start in shifted:
                 slide(action, start)
-            data.action = saved[0]
-            for track, mute in saved[1]:
+            play(data, saved[0], saved[1])
+            for track, mute in saved[2]:
                 track.mute = mute
 
 
