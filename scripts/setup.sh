@@ -197,7 +197,7 @@ make_root() {
     how=made
   fi
   cp -a /etc/apt/apt.conf.d/. "$dir/etc/apt/apt.conf.d/"
-  mkdir -p "$dir/etc/ssl/certs" && cp -aL /etc/ssl/certs/. "$dir/etc/ssl/certs/"
+  mkdir -p "$dir/etc/ssl/certs" && cp -L /etc/ssl/certs/ca-certificates.crt "$dir/etc/ssl/certs/"
   [ -d /usr/local/share/ca-certificates ] && mkdir -p "$dir/usr/local/share/ca-certificates" &&
     cp -a /usr/local/share/ca-certificates/. "$dir/usr/local/share/ca-certificates/"
   cp -L /etc/resolv.conf "$dir/etc/resolv.conf"
