@@ -190,6 +190,7 @@ TEST(KernelsTest, RefusedMemoryCostsSpeedNotBits) {
         fast.ProceedAnimation(3);
         brmath::FailAllocationAt(0);
         EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
+        fast.SetPosePath(brmath::DefaultPosePath());  // the same key is posed again, along the fast path
         fast.ProceedAnimation(3);
         EXPECT_TRUE(SameBits(Snapshot(fast), Snapshot(tubes.plain)));
     }

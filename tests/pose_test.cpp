@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "actor/actor.h"
@@ -119,4 +122,67 @@ TEST_F(PoseTest, NothingHappensWithoutClipsOrWithAStaleIndex) {
     actor_.animated = false;
     actor_.ProceedAnimation(5);
     EXPECT_TRUE(brmath_test::SameBits(posed, brmath_test::Snapshot(actor_)));
+}
+
+// A vertex moved by hand shows whether a call posed: posing writes every position.
+namespace {
+constexpr float kMovedByHand = 1e6f;
+void MoveFirstVertex(Actor& actor) { actor.meshes[0].vertices[0].position.x = kMovedByHand; }
+bool Posed(const Actor& actor) { return actor.meshes[0].vertices[0].position.x != kMovedByHand; }
+}  // namespace
+
+TEST_F(PoseTest, AKeyAlreadyShownIsNotPosedAgain) {
+    Load(10);
+    ASSERT_TRUE(actor_.SetAnimation(1));
+    actor_.ProceedAnimation(3);
+    const std::vector<brmath::MeshVertex> posed = brmath_test::Snapshot(actor_);
+    MoveFirstVertex(actor_);
+    for (int frame : {3, 13, -7}) {  // the same key, modulo the clip's ten frames
+        actor_.ProceedAnimation(frame);
+        EXPECT_FALSE(Posed(actor_)) << frame;
+    }
+    actor_.ProceedAnimation(4);
+    actor_.ProceedAnimation(3);
+    EXPECT_TRUE(brmath_test::SameBits(posed, brmath_test::Snapshot(actor_)));
+}
+
+TEST_F(PoseTest, AnythingThatChangesTheActorPosesTheKeyAgain) {
+    Load(10);
+    MoveFirstVertex(actor_);
+    actor_.ProceedAnimation(0);  // key 0 of clip a, right after loading
+    EXPECT_TRUE(Posed(actor_));
+    ASSERT_TRUE(actor_.SetAnimation(1));
+    actor_.ProceedAnimation(3);
+    const std::vector<brmath::MeshVertex> posed = brmath_test::Snapshot(actor_);
+    const std::string mesh = folder_.Path() + "/rig.md5mesh";
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"another clip and back", [&] { actor_.SetAnimation(0), actor_.SetAnimation(1); }},
+        {"a reload", [&] { ASSERT_TRUE(actor_.LoadMesh(mesh.c_str())); }},
+        {"a clip loaded", [&] { ASSERT_TRUE(actor_.LoadAnimation((folder_.Path() + "/a.md5anim").c_str())); }},
+        {"another pose path", [&] { actor_.SetPosePath(actor_.GetPosePath()); }},
+        {"a pose by hand", [&] { actor_.EvaluatePose(3); }},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.first);
+        MoveFirstVertex(actor_);
+        change.second();
+        actor_.ProceedAnimation(3);
+        EXPECT_TRUE(brmath_test::SameBits(posed, brmath_test::Snapshot(actor_)));
+    }
+}
+
+TEST_F(PoseTest, AClipWhoseParentComesLaterIsPosedEveryTime) {
+    // The linear clip with its tracks turned around: hip is posed from the origin's
+    // matrix of the pose before, so the same key gives another pose the second time.
+    std::string clip = brmath_test::MakeLinearClip(10);
+    clip = brmath_test::ReplaceOnce(clip, "\t\"origin\"\t-1 1 0\n\t\"hip\"\t0 4 1\n", "\t\"hip\"\t0 4 0\n\t\"origin\"\t-1 1 1\n");
+    clip = brmath_test::ReplaceOnce(clip, "\t( 0 0 0 ) ( 0 0 0 )\n\t( 0 1 0 ) ( 0 0 0 )\n",
+                                    "\t( 0 1 0 ) ( 0 0 0 )\n\t( 0 0 0 ) ( 0 0 0 )\n");
+    folder_.Write("r.md5anim", clip);
+    ASSERT_TRUE(actor_.LoadMesh(folder_.Write("rig.md5mesh", brmath_test::kRigMesh).c_str()));
+    actor_.ProceedAnimation(2);
+    actor_.ProceedAnimation(5);
+    EXPECT_MATRIX_BITS(actor_.joints[1].matrix, Matrix4::Translation(2, 1, 5));
+    actor_.ProceedAnimation(5);
+    EXPECT_MATRIX_BITS(actor_.joints[1].matrix, Matrix4::Translation(5, 1, 5));
 }

@@ -13,6 +13,7 @@ Actor::Actor(const char* path) : Actor() { LoadMesh(path); }
 Actor::~Actor() { Release(); }
 
 void Actor::Release() {
+    ForgetPosedKey();
     workspace_.Release();
     ReleasePrepared();
     ReleaseModel(*this);

@@ -42,6 +42,10 @@ public:
     Joint* FindJoint(const char* name) { return brmath::FindJoint(*this, name); }
 
     bool SetAnimation(int32_t index);
+    // Poses the current clip at `frame`. The key it last posed is not posed again while
+    // nothing has changed the actor through its operations since (a load, another clip,
+    // another path, a pose by the calls below): the result would be the same bits. A
+    // caller that writes the records by hand poses through the calls below instead.
     void ProceedAnimation(int32_t frame);
     void EvaluatePose(int32_t frame);
     // Skins every mesh from the joints' matrices, then computes normals and tangent
@@ -50,7 +54,10 @@ public:
     void ComputeNormalsAndTangents();
     // The way posing computes: the library's default unless a test or benchmark chose
     // another for this actor. Every path gives the same bits.
-    void SetPosePath(PosePath path) { posePath_ = path; }
+    void SetPosePath(PosePath path) {
+        posePath_ = path;
+        ForgetPosedKey();
+    }
     PosePath GetPosePath() const { return posePath_; }
 
     int32_t Render(IDirect3DDevice8* device) const;
@@ -61,6 +68,10 @@ public:
 
 private:
     PosePath posePath_;
+    // The clip and key that ProceedAnimation last posed, while the actor still shows
+    // them; posedClip_ is -1 when it may not.
+    int32_t posedClip_ = -1;
+    int32_t posedKey_ = 0;
     // Scratch for the fast paths, kept between posings so that posing allocates only
     // when a larger model arrives.
     PoseWorkspace workspace_;
@@ -71,6 +82,7 @@ private:
     // Nonzero while Render hands the model to a device, which may call back.
     mutable int32_t drawing_ = 0;
 
+    void ForgetPosedKey() { posedClip_ = -1; }
     void TakeModel(ModelRecords& source);
     bool AppendAnimation(Animation& clip);
     void PrepareMeshes();

@@ -83,7 +83,9 @@ bool Actor::LoadAnimation(const char* path, ReadFailure* failure, const LoadRepo
         ReleaseAnimation(clip);
         return false;
     }
+    // The base frame moves joints the shown pose was skinned from.
     PoseBaseFrame(clip);
+    ForgetPosedKey();
     return true;
 }
 

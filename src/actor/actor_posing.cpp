@@ -10,6 +10,7 @@ namespace brmath {
 
 bool Actor::SetAnimation(int32_t index) {
     if (index < 0 || index >= animationCount) return false;
+    if (index != currentAnimation) ForgetPosedKey();
     currentAnimation = index;
     return true;
 }
@@ -18,18 +19,32 @@ void Actor::ProceedAnimation(int32_t frame) {
     if (animations == nullptr || !animated) return;
     // A stale clip index never reads outside the clips: nothing is posed.
     if (currentAnimation < 0 || currentAnimation >= animationCount) return;
-    EvaluatePose(frame);
-    SkinVertices();
+    const Animation& clip = animations[currentAnimation];
+    const int32_t key = ClipKey(clip, frame);
+    // A host's clock asks for the key already shown on most displayed frames.
+    if (posedClip_ == currentAnimation && posedKey_ == key) return;
+    PoseClipFrame(clip, frame);
+    PoseMeshes(true);
+    const bool repeatable = ClipPosesFromKeysAlone(clip);
+    posedClip_ = repeatable ? currentAnimation : -1;
+    posedKey_ = key;
 }
 
 void Actor::EvaluatePose(int32_t frame) {
+    ForgetPosedKey();
     if (currentAnimation < 0 || currentAnimation >= animationCount) return;
     PoseClipFrame(animations[currentAnimation], frame);
 }
 
-void Actor::SkinVertices() { PoseMeshes(true); }
+void Actor::SkinVertices() {
+    ForgetPosedKey();
+    PoseMeshes(true);
+}
 
-void Actor::ComputeNormalsAndTangents() { PoseMeshes(false); }
+void Actor::ComputeNormalsAndTangents() {
+    ForgetPosedKey();
+    PoseMeshes(false);
+}
 
 // Meshes share nothing, so each is posed whole before the next.
 void Actor::PoseMeshes(bool skin) {

@@ -2,14 +2,30 @@
 
 namespace brmath {
 
-void PoseClipFrame(const Animation& clip, int32_t frame) {
+int32_t ClipKey(const Animation& clip, int32_t frame) {
     // The frame number wraps into the clip, negative numbers too (-1 is the last key).
-    // A clip without frames shows its base frame.
-    int32_t key = -1;
-    if (clip.frameCount > 0) {
-        key = frame % clip.frameCount;
-        if (key < 0) key += clip.frameCount;
+    if (clip.frameCount <= 0) return -1;
+    const int32_t key = frame % clip.frameCount;
+    return key < 0 ? key + clip.frameCount : key;
+}
+
+bool ClipPosesFromKeysAlone(const Animation& clip) {
+    const Joint* previous = nullptr;
+    for (int32_t t = 0; t < clip.trackCount; ++t) {
+        const AnimTrack& track = clip.tracks[t];
+        if (track.joint == nullptr) continue;
+        if ((previous != nullptr && track.joint <= previous) ||
+            (track.parent != nullptr && track.parent >= track.joint)) {
+            return false;
+        }
+        previous = track.joint;
     }
+    return true;
+}
+
+void PoseClipFrame(const Animation& clip, int32_t frame) {
+    // A clip without frames shows its base frame.
+    const int32_t key = ClipKey(clip, frame);
     for (int32_t t = 0; t < clip.trackCount; ++t) {
         const AnimTrack& track = clip.tracks[t];
         if (track.joint == nullptr) continue;  // its name matched no joint

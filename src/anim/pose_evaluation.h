@@ -12,6 +12,16 @@ namespace brmath {
 // frame), then its parent's matrix applied after; tracks in file order, parents first.
 void PoseClipFrame(const Animation& clip, int32_t frame);
 
+// The key `frame` shows: wrapped into the clip, -1 for a clip without frames.
+int32_t ClipKey(const Animation& clip, int32_t frame);
+
+// Whether posing the clip at a key gives the same joints whatever they held before:
+// each track drives a later joint of the skeleton than the tracks before it, and its
+// parent is an earlier joint, so every parent the clip drives is posed before its
+// children. A clip whose hierarchy names a later parent reads that parent's matrix
+// from the pose before.
+bool ClipPosesFromKeysAlone(const Animation& clip);
+
 // The same with every track's base-frame pose.
 void PoseBaseFrame(const Animation& clip);
 
