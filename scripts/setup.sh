@@ -191,7 +191,8 @@ make_root() {
   shift 2
   local dir="$roots/$name" started=$SECONDS how=reused
   if [ ! -d "$dir" ]; then
-    rm -rf "$dir.partial"
+    # A debootstrap that was killed may have left its mounts (proc, even /dev) in there.
+    rm -rf --one-file-system "$dir.partial"
     "${as_root[@]}" debootstrap --variant=minbase "$suite" "$dir.partial" "$mirror" || { echo "debootstrap $suite failed"; return 1; }
     mv "$dir.partial" "$dir"
     how=made
