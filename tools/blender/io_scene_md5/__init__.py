@@ -174,7 +174,9 @@ class ImportMD5(FileOperator, bpy.types.Operator):
         added = [o for o in bpy.data.objects if o not in before]
         armature = next((o for o in added if o.type == "ARMATURE"), None)
         self.keep_clips(armature, clips, wanted, actions_before)
-        say(self, "INFO", ["%s: %d objects, %d clips" % (os.path.basename(self.filepath), len(added),
+        # Newer glTF importers add a sphere that draws the bones, in a hidden collection.
+        shown = [o for o in added if not all(c.hide_viewport for c in o.users_collection)]
+        say(self, "INFO", ["%s: %d objects, %d clips" % (os.path.basename(self.filepath), len(shown),
                                                          len(wanted or clips))])
         return {"FINISHED"}
 
