@@ -10,6 +10,7 @@
 #include "anim/prepared_mesh.h"
 #include "model/model.h"
 #include "platform/device.h"
+#include "platform/file_source.h"
 
 namespace brmath {
 
@@ -41,6 +42,10 @@ public:
     bool LoadAnimation(const char* path, ReadFailure* failure = nullptr, const LoadReport* report = nullptr);
     Joint* FindJoint(const char* name) { return brmath::FindJoint(*this, name); }
 
+    // Where LoadMesh and LoadAnimation read files: the real file system unless a tool
+    // hands over another source, which must outlive the loads.
+    void SetFileSource(FileSource& source) { files_ = &source; }
+
     bool SetAnimation(int32_t index);
     // Poses the current clip at `frame`. The key it last posed is not posed again while
     // nothing has changed the actor through its operations since (a load, another clip,
@@ -68,6 +73,7 @@ public:
 
 private:
     PosePath posePath_;
+    FileSource* files_ = &RealFileSystem();
     // The clip and key that ProceedAnimation last posed, while the actor still shows
     // them; posedClip_ is -1 when it may not.
     int32_t posedClip_ = -1;
@@ -85,6 +91,7 @@ private:
     void ForgetPosedKey() { posedClip_ = -1; }
     void TakeModel(ModelRecords& source);
     bool AppendAnimation(Animation& clip);
+    void LoadClipsBeside(const char* mesh, const char* folder, const char* pattern, const LoadReport* report);
     void PrepareMeshes();
     void ReleasePrepared();
     void PoseMeshes(bool skin);

@@ -10,7 +10,6 @@
 #include "md5/mesh_reader.h"
 #include "md5/read_failure.h"
 #include "md5/text_scan.h"
-#include "platform/file_search.h"
 
 namespace brmath {
 
@@ -34,7 +33,7 @@ bool Actor::LoadMesh(const char* path, ReadFailure* failure, const LoadReport* r
     if (drawing_ > 0) return RejectWith(failure, 0, "the actor is being drawn");
 
     TextFile file;
-    if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
+    if (!file.Open(path, *files_)) return RejectWith(failure, 0, "cannot open or read the file");
     const FileNotes notes(report, path);
     ModelRecords model;
     if (!ReadMeshText(file, model, notes, failure)) {
@@ -45,34 +44,42 @@ bool Actor::LoadMesh(const char* path, ReadFailure* failure, const LoadReport* r
     SkinVertices();
     loaded = true;
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            char clipPath[kPathSize];
-            const int length = std::snprintf(clipPath, sizeof(clipPath), "%s\\%s", folder, found.cFileName);
-            // A name that does not fit would open another file: pass over it.
-            if (length <= 0 || length >= static_cast<int>(sizeof(clipPath))) {
-                notes.Note(Notice::kClipLeftOut, 0, "clip %s left out: its path is too long", found.cFileName);
-                continue;
-            }
-            ReadFailure clipFailure;
-            if (!LoadAnimation(clipPath, &clipFailure, report) && notes.Wanted()) {
-                FileNotes(report, clipPath).Note(Notice::kClipLeftOut, clipFailure.line, "clip left out: %s",
-                                                 clipFailure.message);
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    if (report != nullptr && report->meshRead != nullptr) report->meshRead(report->context, *this);
+    LoadClipsBeside(path, folder, pattern, report);
     if (currentAnimation >= animationCount) currentAnimation = 0;
     return true;
+}
+
+void Actor::LoadClipsBeside(const char* mesh, const char* folder, const char* pattern, const LoadReport* report) {
+    struct Listing {
+        Actor* actor;
+        const char* mesh;
+        const char* folder;
+        const LoadReport* report;
+    } listing{this, mesh, folder, report};
+    files_->List(pattern, [](void* context, const char* name) {
+        const Listing& at = *static_cast<const Listing*>(context);
+        const FileNotes notes(at.report, at.mesh);
+        char clipPath[kPathSize];
+        const int length = std::snprintf(clipPath, sizeof(clipPath), "%s\\%s", at.folder, name);
+        // A name that does not fit would open another file: pass over it.
+        if (length <= 0 || length >= static_cast<int>(sizeof(clipPath))) {
+            notes.Note(Notice::kClipLeftOut, 0, "clip %s left out: its path is too long", name);
+            return;
+        }
+        ReadFailure clipFailure;
+        if (!at.actor->LoadAnimation(clipPath, &clipFailure, at.report) && notes.Wanted()) {
+            FileNotes(at.report, clipPath).Note(Notice::kClipLeftOut, clipFailure.line, "clip left out: %s",
+                                                clipFailure.message);
+        }
+    }, &listing);
 }
 
 bool Actor::LoadAnimation(const char* path, ReadFailure* failure, const LoadReport* report) {
     if (joints == nullptr) return RejectWith(failure, 0, "no skeleton to animate");
     if (path == nullptr) return RejectWith(failure, 0, "no path given");
     TextFile file;
-    if (!file.Open(path)) return RejectWith(failure, 0, "cannot open or read the file");
+    if (!file.Open(path, *files_)) return RejectWith(failure, 0, "cannot open or read the file");
 
     Animation clip;
     std::memset(&clip, 0, sizeof(clip));

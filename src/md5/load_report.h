@@ -2,6 +2,8 @@
 
 namespace brmath {
 
+struct ModelRecords;
+
 // What a notice is about.
 enum class Notice {
     kClipLeftOut,        // a clip beside the mesh that was refused or could not be read
@@ -19,6 +21,9 @@ struct LoadReport {
     // and a sentence.
     void (*notice)(void* context, Notice kind, const char* path, int line, const char* message) = nullptr;
     void* context = nullptr;
+    // Called once a mesh is read and in place, before the clips beside it: the joints
+    // then hold the bind pose.
+    void (*meshRead)(void* context, const ModelRecords& model) = nullptr;
 };
 
 // A reader's notices about one file; nothing is formatted without a report.

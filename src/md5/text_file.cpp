@@ -3,16 +3,15 @@
 #include <cstring>
 
 #include "base/allocation.h"
-#include "platform/file_io.h"
 
 namespace brmath {
 
 TextFile::~TextFile() { FreeBytes(data_); }
 
-bool TextFile::Open(const char* path) {
+bool TextFile::Open(const char* path, FileSource& source) {
     char* data = nullptr;
     size_t size = 0;
-    if (!ReadWholeFile(path, &data, &size)) return false;
+    if (!source.ReadWhole(path, &data, &size)) return false;
     FreeBytes(data_);
     data_ = data;
     size_ = size;

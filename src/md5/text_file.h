@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/file_source.h"
+
 namespace brmath {
 
 // A text file held whole in memory with a read position, line breaks translated as
@@ -15,7 +17,7 @@ public:
     TextFile& operator=(const TextFile&) = delete;
 
     // False when the file does not open, cannot be read or memory runs out.
-    bool Open(const char* path);
+    bool Open(const char* path, FileSource& source = RealFileSystem());
     // Takes a copy of text in memory (tests and fuzzers); false when memory runs out.
     bool OpenText(const char* text, size_t size);
 

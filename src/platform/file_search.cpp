@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/listing_order.h"
+
 namespace brmath {
 
 // readdir on a 32-bit build without 64-bit inode numbers stops at the first large
@@ -24,23 +26,6 @@ struct Search {
     size_t next = 0;
 };
 
-int Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
-int Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
-
-// The order of an NTFS folder listing, which compares names upper-cased: "walkfast"
-// comes before "walk_left" ('F' before '_'), so clips get the same numbers as on
-// Windows. Names equal but for case go by their bytes.
-bool ListingLess(const std::string& a, const std::string& b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const int ca = Upper(static_cast<unsigned char>(a[i]));
-        const int cb = Upper(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
-
 void Deliver(Search* search, WIN32_FIND_DATAA* data) {
     const std::string& name = search->names[search->next++];
     const size_t length = std::min(name.size(), sizeof(data->cFileName) - 1);
@@ -49,29 +34,6 @@ void Deliver(Search* search, WIN32_FIND_DATAA* data) {
 }
 
 }  // namespace
-
-bool MatchesWildcard(const char* pattern, const char* name) {
-    // Iterative matching with one backtrack point: linear in practice, never exponential.
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*name != '\0') {
-        if (*pattern == '*') {
-            star = pattern++;
-            resume = name;
-        } else if (*pattern == '?' || (*pattern != '\0' && Lower(static_cast<unsigned char>(*pattern)) ==
-                                                               Lower(static_cast<unsigned char>(*name)))) {
-            ++pattern;
-            ++name;
-        } else if (star != nullptr) {
-            pattern = star + 1;
-            name = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*pattern == '*') ++pattern;
-    return *pattern == '\0';
-}
 
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
     try {

@@ -25,8 +25,5 @@ HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
 BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);
 BOOL FindClose(HANDLE search);
 
-// Whether name matches a pattern of * and ? without regard to ASCII case.
-bool MatchesWildcard(const char* pattern, const char* name);
-
 }  // namespace brmath
 #endif
