@@ -7,7 +7,7 @@
 #include "gltf_scene.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     std::string error;
     if (!scene.LoadBytes(data, size, &error)) return 0;
     scene.Draw(-1, 0);

@@ -16,22 +16,22 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tinygltf::Model parsed;
-    md5tool::CheckedGltf gltf;
+    convert::CheckedGltf gltf;
     std::string error;
-    if (!md5tool::ReadGltfBytes(data, size, "", &parsed, &error) || !md5tool::CheckGltf(parsed, &gltf, &error)) return 0;
-    md5tool::Conversion conversion;
-    md5tool::ConversionOptions options;
+    if (!convert::ReadGltfBytes(data, size, nullptr, "", &parsed, &error) || !convert::CheckGltf(parsed, &gltf, &error)) return 0;
+    convert::Conversion conversion;
+    convert::ConversionOptions options;
     options.fps = 12;  // few frames, whatever the key times
-    if (!md5tool::ConvertGltf(gltf, options, &conversion, &error)) return 0;
-    const std::string mesh = md5tool::WriteMd5Mesh(conversion.model, "fuzz");
+    if (!convert::ConvertGltf(gltf, options, &conversion, &error)) return 0;
+    const std::string mesh = convert::WriteMd5Mesh(conversion.model, "fuzz");
     brmath::TextFile text;
     brmath::ModelRecords model;
     brmath::ReadFailure failure;
     if (!text.OpenText(mesh.data(), mesh.size())) return 0;
     if (!brmath::ReadMeshText(text, model, brmath::FileNotes(nullptr, ""), &failure)) std::abort();
-    for (md5tool::Md5Clip& clip : conversion.clips) {
+    for (convert::Md5Clip& clip : conversion.clips) {
         clip.bounds.resize(clip.frames.size());
-        const std::string anim = md5tool::WriteMd5Anim(conversion.model, clip, "fuzz");
+        const std::string anim = convert::WriteMd5Anim(conversion.model, clip, "fuzz");
         brmath::TextFile animText;
         brmath::Animation read{};
         if (animText.OpenText(anim.data(), anim.size()) &&

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "gltf_scene.h"
 #include "support/corpus.h"
+#include "support/gltf_files.h"
 #include "support/png_pixels.h"
 #include "support/temp_folder.h"
 #include "tinygltf_settings.h"
@@ -55,7 +56,7 @@ struct Case {
 class GltfExportTest : public ::testing::TestWithParam<Case> {};
 
 // Exports `mesh` to `output` and reads the file back into `scene`.
-::testing::AssertionResult Exported(const std::string& mesh, const std::string& output, md5tool::GltfScene& scene,
+::testing::AssertionResult Exported(const std::string& mesh, const std::string& output, convert::GltfScene& scene,
                                     double scale = 1) {
     std::ostringstream out, err;
     md5tool::ExportOptions options;
@@ -64,7 +65,7 @@ class GltfExportTest : public ::testing::TestWithParam<Case> {};
     options.scale = scale;
     if (md5tool::Export(options, out, err) != md5tool::kSuccess) return ::testing::AssertionFailure() << err.str();
     std::string error;
-    if (!scene.Load(output, &error)) return ::testing::AssertionFailure() << error;
+    if (!brmath_test::LoadScene(scene, output, &error)) return ::testing::AssertionFailure() << error;
     return ::testing::AssertionSuccess();
 }
 
@@ -73,7 +74,7 @@ class GltfExportTest : public ::testing::TestWithParam<Case> {};
 TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
     const Case& c = GetParam();
     brmath_test::TempFolder temp;
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     ASSERT_TRUE(Exported(c.mesh, temp.File("model.glb"), scene, c.scale));
     const tinygltf::Model& model = scene.Model();
     brmath::Actor actor;
@@ -96,7 +97,7 @@ TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
 
     // Every key of every clip, to 1e-4 of the bounding box's diagonal.
     const double tolerance = 1e-4 * Diagonal(model);
-    const auto largestDistance = [&](const md5tool::GltfScene& posed) -> double {
+    const auto largestDistance = [&](const convert::GltfScene& posed) -> double {
         double largest = 0;
         for (int a = 0; a < actor.animationCount; ++a) {
             actor.SetAnimation(a);
@@ -115,7 +116,7 @@ TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
     };
     const double largest = largestDistance(scene);
     // With the four largest weights only, as clients that read one set see it.
-    md5tool::GltfScene four;
+    convert::GltfScene four;
     std::ostringstream out, err;
     md5tool::ExportOptions options;
     options.mesh = c.mesh;
@@ -124,7 +125,7 @@ TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
     options.maxWeights = 4;
     ASSERT_EQ(md5tool::Export(options, out, err), md5tool::kSuccess);
     std::string error;
-    ASSERT_TRUE(four.Load(options.output, &error)) << error;
+    ASSERT_TRUE(brmath_test::LoadScene(four, options.output, &error)) << error;
     std::printf("%s with --max-weights 4: largest distance %.3g of the diagonal\n", c.mesh.c_str(),
                 largestDistance(four) / (tolerance / 1e-4));
     if (c.weightsAgree) {
@@ -142,7 +143,7 @@ TEST_P(GltfExportTest, TheSkinPosesEveryKeyAsTheLibraryDoes) {
     // Front faces: the right-handed normal of (nearly) every triangle points along its
     // corners' NORMALs.
     int along = 0, triangleCount = 0;
-    for (const md5tool::CheckedPrimitive& primitive : scene.Checked().meshes[0].primitives) {
+    for (const convert::CheckedPrimitive& primitive : scene.Checked().meshes[0].primitives) {
         for (size_t i = 0; i + 2 < primitive.indices.size(); i += 3) {
             std::array<double, 3> corner[3], normal{0, 0, 0};
             for (size_t k = 0; k < 3; ++k) {
@@ -177,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GltfExportTest, TextureVIsFlippedAndTheJsonFormKeepsItsBufferBeside) {
     brmath_test::TempFolder temp;
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     ASSERT_TRUE(Exported(brmath_test::TestDataPath("rig/rig.md5mesh"), temp.File("rig.gltf"), scene));
     EXPECT_EQ(scene.Model().buffers[0].uri, "rig.bin");
     // The file's (u, v) of vertices 1 and 2 are (1, 0) and (0, 1): glTF's v counts from the top.
@@ -195,7 +196,7 @@ TEST(GltfExportTest, TextureVIsFlippedAndTheJsonFormKeepsItsBufferBeside) {
 
 TEST(GltfExportTest, RenderDrawsTheExportAsItDrawsTheOriginal) {
     brmath_test::TempFolder temp;
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     const std::string sources[2] = {std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh", temp.File("robot.glb")};
     ASSERT_TRUE(Exported(sources[0], sources[1], scene));
     // The glTF is drawn one-sided by glTF's winding rule: a triangle wound the wrong way

@@ -21,6 +21,7 @@
 #include "math/quaternion.h"
 #include "md5_writer.h"
 #include "support/corpus.h"
+#include "support/gltf_files.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -134,9 +135,9 @@ TEST(GltfImportTest, BlenderFilesPoseAsTheGltfDoes) {
     brmath_test::TempFolder temp;
     std::string said;
     ASSERT_EQ(RunTool({"import", file, "-o", temp.File("out")}, &said), md5tool::kSuccess) << said;
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     std::string error;
-    ASSERT_TRUE(scene.Load(file, &error)) << error;
+    ASSERT_TRUE(brmath_test::LoadScene(scene, file, &error)) << error;
     std::vector<std::string> check = {"check", "--strict", temp.File("out") + "/rigged.md5mesh"};
     for (const char* clip : {"Linear", "Smooth", "Step"}) check.push_back(temp.File("out") + "/rigged_" + clip + ".md5anim");
     EXPECT_EQ(RunTool(check, &said), md5tool::kSuccess) << said;
@@ -153,7 +154,7 @@ TEST(GltfImportTest, BlenderFilesPoseAsTheGltfDoes) {
     }
     const double diagonal = std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
     for (int a = 0; a < scene.AnimationCount(); ++a) {
-        const std::string name = "rigged_" + md5tool::SafeFileName(scene.Checked().animations[static_cast<size_t>(a)].name);
+        const std::string name = "rigged_" + convert::SafeFileName(scene.Checked().animations[static_cast<size_t>(a)].name);
         int clip = 0;
         while (clip < actor.animationCount && actor.animations[clip].name != name) ++clip;
         ASSERT_LT(clip, actor.animationCount) << name;
@@ -191,7 +192,7 @@ TEST(GltfImportTest, ShortestFloatTextIsToCharsText) {
     for (const float value : values) {
         char text[32];
         const auto result = std::to_chars(text, text + sizeof(text), value);
-        ASSERT_EQ(md5tool::ShortestFloatText(value), std::string(text, result.ptr)) << "bits of " << value;
+        ASSERT_EQ(convert::ShortestFloatText(value), std::string(text, result.ptr)) << "bits of " << value;
     }
 }
 
@@ -200,9 +201,9 @@ TEST(GltfImportTest, ShortestFloatTextIsToCharsText) {
 TEST(GltfImportTest, OrientationsNearAHalfTurnKeepTheFilesNumbers) {
     brmath::Quaternion file;
     file.SetFromXYZ(brmath::Vector3(0.999693f, 0.023939f, 0.006383f));
-    md5tool::Md5Model model;
+    convert::Md5Model model;
     model.joints.push_back({"upper", -1, {0, 0, 0}, {file.x, file.y, file.z, file.w}});
-    const std::string text = md5tool::WriteMd5Mesh(model, "");
+    const std::string text = convert::WriteMd5Mesh(model, "");
     EXPECT_NE(text.find("( 0.999693 0.023939 0.006383 )"), std::string::npos) << text;
 }
 

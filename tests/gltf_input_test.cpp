@@ -14,6 +14,7 @@
 #include "commands.h"
 #include "gltf_scene.h"
 #include "support/corpus.h"
+#include "support/gltf_files.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -32,9 +33,9 @@ Json ExportRig(const brmath_test::TempFolder& temp, const std::string& name = "r
 
 // The reason a document is refused, or "" when it loads.
 std::string Refusal(const brmath_test::TempFolder& temp, const Json& document, const std::string& name = "mutated.gltf") {
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     std::string error;
-    if (!scene.Load(temp.Write(name, document.dump()), &error)) return error.empty() ? "(no reason)" : error;
+    if (!brmath_test::LoadScene(scene, temp.Write(name, document.dump()), &error)) return error.empty() ? "(no reason)" : error;
     // A model that loads is posed at every key without reaching outside its data.
     for (int a = 0; a < scene.AnimationCount(); ++a) {
         for (int key = 0; key < scene.KeyCount(a); ++key) scene.Draw(a, key);
@@ -99,14 +100,14 @@ TEST(GltfInputTest, ContainersAndNestingAreCheckedBeforeParsing) {
     // The BIN chunk's length, 8 bytes more than the file holds.
     const size_t bin = 20 + static_cast<unsigned char>(glb[12]) + 256 * static_cast<unsigned char>(glb[13]);
     glb[bin] = static_cast<char>(static_cast<unsigned char>(glb[bin]) + 8);
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     std::string error;
-    EXPECT_FALSE(scene.Load(temp.Write("long-bin.glb", glb), &error));
+    EXPECT_FALSE(brmath_test::LoadScene(scene, temp.Write("long-bin.glb", glb), &error));
     EXPECT_NE(error.find("GLB chunk 1 claims"), std::string::npos) << error;
-    EXPECT_FALSE(scene.Load(temp.Write("short.GLB", glb.substr(0, glb.size() - 4)), &error));
+    EXPECT_FALSE(brmath_test::LoadScene(scene, temp.Write("short.GLB", glb.substr(0, glb.size() - 4)), &error));
     EXPECT_NE(error.find("the file has"), std::string::npos) << error;
 
-    EXPECT_FALSE(scene.Load(temp.Write("deep.gltf", std::string(20000, '[') + std::string(20000, ']')), &error));
+    EXPECT_FALSE(brmath_test::LoadScene(scene, temp.Write("deep.gltf", std::string(20000, '[') + std::string(20000, ']')), &error));
     EXPECT_NE(error.find("nested more than"), std::string::npos) << error;
 
     // A chain of 65 536 joints is checked and posed in linear time.
@@ -147,10 +148,10 @@ TEST(GltfInputTest, BufferUrisStayInsideTheFolderAndNameRegularFiles) {
     spaced["buffers"][0]["uri"] = "a%20b.bin";
     spaced["images"] = {{{"uri", "data:image/png;base64,iVBORw0KGgo="}}};  // skipped, not decoded
     EXPECT_EQ(Refusal(temp, spaced, "model/spaced.gltf"), "");
-    md5tool::GltfScene scene;
+    convert::GltfScene scene;
     std::string error;
-    EXPECT_FALSE(scene.Load(inside + "/pipe.glb", &error));
+    EXPECT_FALSE(brmath_test::LoadScene(scene, inside + "/pipe.glb", &error));
     EXPECT_EQ(error, "not a regular file");
-    EXPECT_FALSE(scene.Load(inside, &error));
+    EXPECT_FALSE(brmath_test::LoadScene(scene, inside, &error));
     EXPECT_EQ(error, "not a regular file");
 }

@@ -6,6 +6,8 @@
 
 namespace md5tool {
 
+using convert::StreamVertex;
+
 namespace {
 
 constexpr float kPi = 3.14159265358979f;

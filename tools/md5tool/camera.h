@@ -8,6 +8,8 @@
 
 namespace md5tool {
 
+using convert::StreamTriangle;
+
 struct Vec3 {
     float x, y, z;
 };

@@ -6,10 +6,13 @@
 
 #include "actor/actor.h"
 #include "commands.h"
-#include "model_loading.h"
+#include "command_support.h"
+#include "model_summary.h"
 #include "wording.h"
 
 namespace md5tool {
+
+using convert::Counted;
 
 namespace {
 
@@ -36,68 +39,61 @@ std::string Point(float x, float y, float z) {
     return text;
 }
 
+void PrintMeshes(const convert::ModelSummary& summary, std::ostream& out) {
+    out << "meshes:\n";
+    for (size_t m = 0; m < summary.meshes.size(); ++m) {
+        const convert::MeshSummary& item = summary.meshes[m];
+        out << "  " << m << " \"" << item.shader << "\": " << Counted(item.vertices, "vertex", "vertices")
+            << (item.unusedVertices > 0 ? " (" + std::to_string(item.unusedVertices) + " that no triangle uses)" : "")
+            << ", " << Counted(item.triangles, "triangle", "triangles") << ", " << Counted(item.weights, "weight", "weights")
+            << "\n";
+    }
+}
+
+void PrintClips(const convert::ModelSummary& summary, std::ostream& out) {
+    out << "clips:\n";
+    const int leftOut = summary.clipsLeftOut;
+    if (summary.clips.empty() && leftOut == 0) out << "  none (no .md5anim file beside the mesh)\n";
+    if (summary.clips.empty() && leftOut > 0) out << "  none (every .md5anim file beside the mesh was left out)\n";
+    if (!summary.clips.empty() && leftOut > 0) {
+        out << "  (" << leftOut << " more .md5anim file" << (leftOut == 1 ? "" : "s")
+            << " beside the mesh left out: see the warnings)\n";
+    }
+    for (size_t c = 0; c < summary.clips.size(); ++c) {
+        const convert::ClipSummary& clip = summary.clips[c];
+        out << "  " << c << " " << clip.name << ": " << Counted(clip.frames, "frame", "frames") << " at "
+            << clip.frameRate << " fps, " << Counted(clip.tracks, "track", "tracks") << "\n";
+    }
+}
+
 }  // namespace
 
 int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
-    const std::string& mesh = options.mesh;
-    brmath::Actor actor;
-    const LoadOutcome outcome = LoadMeshReporting(actor, mesh);
-    if (!outcome.loaded) {
-        for (const std::string& warning : outcome.warnings) out << warning << "\n";
-        err << outcome.Failure() << "\n";
+    DiskFiles files;
+    const convert::LoadedModel model = convert::LoadModel(files, options.mesh);
+    PrintDiagnostics(model.warnings, out);
+    if (!model.loaded) {
+        PrintDiagnostics({model.failure}, err);
         return kBadInput;
     }
-    for (const std::string& warning : outcome.warnings) out << warning << "\n";
-    out << mesh << ": " << Counted(actor.jointCount, "joint", "joints") << ", " << Counted(actor.meshCount, "mesh", "meshes")
-        << ", " << Counted(actor.animationCount, "clip", "clips") << "\n";
-
+    const brmath::Actor& actor = *model.actor;
+    const convert::ModelSummary summary = convert::Summarize(model, files);
+    out << options.mesh << ": " << Counted(summary.joints, "joint", "joints") << ", "
+        << Counted(static_cast<long long>(summary.meshes.size()), "mesh", "meshes") << ", "
+        << Counted(static_cast<long long>(summary.clips.size()), "clip", "clips") << "\n";
     out << "joints:\n";
     for (int j = 0; j < actor.jointCount; ++j) {
         if (actor.joints[j].parent == nullptr) PrintJointTree(actor.joints[j], out);
     }
-
-    out << "meshes:\n";
-    float low[3] = {1e30f, 1e30f, 1e30f}, high[3] = {-1e30f, -1e30f, -1e30f};
-    for (int m = 0; m < actor.meshCount; ++m) {
-        const brmath::Mesh& item = actor.meshes[m];
-        std::vector<bool> used(static_cast<size_t>(item.vertexCount), false);
-        for (int t = 0; t < item.triangleCount; ++t) {
-            for (const int32_t corner : item.triangles[t].indices) used[static_cast<size_t>(corner)] = true;
-        }
-        const long long unused = std::count(used.begin(), used.end(), false);
-        out << "  " << m << " \"" << item.shader << "\": " << Counted(item.vertexCount, "vertex", "vertices")
-            << (unused > 0 ? " (" + std::to_string(unused) + " that no triangle uses)" : "") << ", "
-            << Counted(item.triangleCount, "triangle", "triangles") << ", " << Counted(item.weightCount, "weight", "weights")
-            << "\n";
-        for (int v = 0; v < item.vertexCount; ++v) {
-            const brmath::Vector3& p = item.vertices[v].position;
-            const float c[3] = {p.x, p.y, p.z};
-            for (int k = 0; k < 3; ++k) {
-                low[k] = std::min(low[k], c[k]);
-                high[k] = std::max(high[k], c[k]);
-            }
-        }
-    }
-
-    out << "clips:\n";
-    if (actor.animationCount == 0 && outcome.clipsLeftOut == 0) out << "  none (no .md5anim file beside the mesh)\n";
-    if (actor.animationCount == 0 && outcome.clipsLeftOut > 0) out << "  none (every .md5anim file beside the mesh was left out)\n";
-    if (actor.animationCount > 0 && outcome.clipsLeftOut > 0) {
-        out << "  (" << outcome.clipsLeftOut << " more .md5anim file" << (outcome.clipsLeftOut == 1 ? "" : "s")
-            << " beside the mesh left out: see the warnings)\n";
-    }
-    const std::vector<std::string> names = ClipNames(mesh, outcome, actor);
-    for (int a = 0; a < actor.animationCount; ++a) {
-        const brmath::Animation& clip = actor.animations[a];
-        out << "  " << a << " " << names[static_cast<size_t>(a)] << ": " << Counted(clip.frameCount, "frame", "frames")
-            << " at " << clip.frameRate << " fps, " << Counted(clip.trackCount, "track", "tracks") << "\n";
-    }
-    if (low[0] <= high[0]) {
-        out << "bind pose bounds: " << Point(low[0], low[1], low[2]) << " to " << Point(high[0], high[1], high[2]) << "\n";
+    PrintMeshes(summary, out);
+    PrintClips(summary, out);
+    if (summary.bounded) {
+        out << "bind pose bounds: " << Point(summary.low[0], summary.low[1], summary.low[2]) << " to "
+            << Point(summary.high[0], summary.high[1], summary.high[2]) << "\n";
     } else {
         out << "bind pose bounds: none (no vertices)\n";
     }
-    return options.strict && !outcome.warnings.empty() ? kBadInput : kSuccess;
+    return options.strict && !model.warnings.empty() ? kBadInput : kSuccess;
 }
 
 }  // namespace md5tool

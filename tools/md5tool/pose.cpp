@@ -5,12 +5,16 @@
 
 #include "actor/actor.h"
 #include "commands.h"
-#include "model_loading.h"
+#include "command_support.h"
 #include "utf8_text.h"
 #include "wording.h"
 #include "software_device.h"
 
 namespace md5tool {
+
+using convert::Counted;
+using convert::SoftwareDevice;
+using convert::StreamVertex;
 
 namespace {
 
@@ -66,7 +70,7 @@ Json State(brmath::Actor& actor, const char* label, int frame, bool posed) {
     SoftwareDevice device;
     const int result = actor.Render(device.Device());
     Json calls = Json::array();
-    for (const DeviceCall& call : device.calls) {
+    for (const convert::DeviceCall& call : device.calls) {
         if (!call.draw) {
             calls.push_back({{"call", "SetVertexShader"}, {"handle", call.handle}});
             continue;
@@ -113,20 +117,17 @@ void PrintText(brmath::Actor& actor, const char* label, std::ostream& out) {
 }  // namespace
 
 int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
-    brmath::Actor actor;
-    const LoadOutcome loaded = LoadMeshReporting(actor, options.mesh);
-    for (const std::string& warning : loaded.warnings) err << warning << "\n";
-    if (!loaded.loaded) {
-        err << loaded.Failure() << "\n";
-        return kBadInput;
-    }
+    DiskFiles files;
+    const convert::LoadedModel model = LoadForCommand(files, options.mesh, err);
+    if (!model.loaded) return kBadInput;
+    brmath::Actor& actor = *model.actor;
     if (!options.frames.empty() || options.clipGiven) {
         if (!actor.SetAnimation(options.clip)) {
             err << NoClipMessage(options.mesh, options.clip, actor.animationCount) << "\n";
             return kBadInput;
         }
     }
-    const std::vector<std::string> names = ClipNames(options.mesh, loaded, actor);
+    const std::vector<std::string>& names = model.clipNames;
     const std::string clipName = actor.animationCount > 0 ? names[static_cast<size_t>(actor.currentAnimation)] : "";
     Json states = Json::array();
     const auto emit = [&](const std::string& label, int frame, bool posed) {

@@ -9,6 +9,8 @@
 
 namespace md5tool {
 
+using convert::StreamVertex;
+
 namespace {
 
 // Mesh colours: warm enamel, steel blue, then a few more for models with more meshes.

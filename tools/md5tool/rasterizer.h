@@ -8,6 +8,8 @@
 
 namespace md5tool {
 
+using convert::StreamTriangle;
+
 // Rasterizes the triangles with a depth buffer, two-sided lighting from the library's
 // normals, a checker pattern from the texture coordinates, a colour per mesh and a soft
 // ground shadow, over a light background. Returns the share of pixels the model covers.

@@ -16,13 +16,18 @@
 #include "gltf_input.h"
 #include "gltf_scene.h"
 #include "image.h"
-#include "model_loading.h"
+#include "command_support.h"
 #include "output_file.h"
 #include "rasterizer.h"
 #include "software_device.h"
 #include "wording.h"
 
 namespace md5tool {
+
+using convert::Counted;
+using convert::GltfScene;
+using convert::IsGltfPath;
+using convert::SoftwareDevice;
 
 namespace {
 
@@ -221,13 +226,15 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
         return kBadUsage;
     }
 
-    brmath::Actor actor;
+    DiskFiles files;
+    convert::LoadedModel model;
+    brmath::Actor noActor;
     GltfScene scene;
     bool posing = false;
     int clipRate = 24;
     if (IsGltfPath(options.mesh)) {
         std::string error;
-        if (!scene.Load(options.mesh, &error)) {
+        if (!scene.Load(files, options.mesh, &error)) {
             err << options.mesh << ": error: " << error << "\n";
             return kBadInput;
         }
@@ -237,7 +244,9 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
             return kBadInput;
         }
     } else {
-        if (!LoadMeshForCommand(actor, options.mesh, err)) return kBadInput;
+        model = LoadForCommand(files, options.mesh, err);
+        if (!model.loaded) return kBadInput;
+        brmath::Actor& actor = *model.actor;
         posing = actor.SetAnimation(options.clip);
         if (!posing && options.clipGiven) {
             err << NoClipMessage(options.mesh, options.clip, actor.animationCount) << "\n";
@@ -246,6 +255,7 @@ int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
         if (posing && actor.animations[options.clip].frameRate > 0) clipRate = actor.animations[options.clip].frameRate;
     }
 
+    brmath::Actor& actor = model.actor != nullptr ? *model.actor : noActor;
     // One camera frames every frame: a first pass finds their bounds.
     FrameSource actorSource(actor, posing);
     GltfFrameSource gltfSource(actor, scene, options.clip);

@@ -2,7 +2,6 @@
 // in the documented API.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
-#include <sys/stat.h>
 
 #include "web_model.h"
 
@@ -10,18 +9,8 @@ namespace {
 
 using emscripten::val;
 
-// This Emscripten's file system starts with a umask of 0777, which makes every file
-// md5tool writes (import's scratch files, read back by the library) unreadable.
-const mode_t kUmask = umask(022);
-
 // A view of floats in the module's memory, valid until the model poses again or is freed.
 val FloatView(const std::vector<float>& values) { return val(emscripten::typed_memory_view(values.size(), values.data())); }
-
-val Strings(const std::vector<std::string>& lines) {
-    val array = val::array();
-    for (const std::string& line : lines) array.call<void>("push", line);
-    return array;
-}
 
 // Bytes copied out of the module's memory into a Uint8Array of their own.
 val Bytes(const std::string& bytes) {
@@ -29,41 +18,51 @@ val Bytes(const std::string& bytes) {
     return val::global("Uint8Array").new_(view);
 }
 
-val Messages(const brmath_web::WebModel& model) { return Strings(model.Messages()); }
+// A Uint8Array's bytes copied into the set under `name`.
+void AddFile(convert::MemoryFiles& files, const std::string& name, const val& bytes) {
+    std::string data(bytes["length"].as<size_t>(), '\0');
+    val(emscripten::typed_memory_view(data.size(), reinterpret_cast<unsigned char*>(&data[0]))).call<void>("set", bytes);
+    files.Add(name, std::move(data));
+}
+
+std::unique_ptr<brmath_web::WebModel> LoadModel(const convert::MemoryFiles& files, const std::string& mesh) {
+    return std::make_unique<brmath_web::WebModel>(files, mesh);
+}
+
 val StreamOf(brmath_web::WebModel& model) { return FloatView(model.Stream()); }
 val JointsOf(brmath_web::WebModel& model) { return FloatView(model.Joints()); }
 val FramesOf(brmath_web::WebModel& model) { return FloatView(model.Frames()); }
 
 val ExportGlb(brmath_web::WebModel& model, int clip, bool clipGiven, double scale, int maxWeights) {
-    std::vector<std::string> messages;
+    std::string messages;
     const std::string bytes = model.ExportGlb(clip, clipGiven, scale, maxWeights, &messages);
     val result = val::object();
     result.set("ok", !bytes.empty());
     result.set("bytes", Bytes(bytes));
-    result.set("messages", Strings(messages));
+    result.set("messages", messages);
     return result;
 }
 
-val ImportGltf(const std::string& folder, const std::string& model, const std::string& name, int skin, int fps,
+val ImportGltf(convert::MemoryFiles& files, const std::string& model, const std::string& name, int skin, int fps,
                double scale) {
-    const brmath_web::ImportedFiles imported = brmath_web::ImportGltf(folder, model, name, skin, fps, scale);
-    val files = val::object();
-    for (size_t f = 0; f < imported.names.size(); ++f) files.set(imported.names[f], Bytes(imported.bytes[f]));
+    const brmath_web::ImportedFiles imported = brmath_web::ImportGltf(files, model, name, skin, fps, scale);
+    val written = val::object();
+    for (size_t f = 0; f < imported.names.size(); ++f) written.set(imported.names[f], Bytes(imported.bytes[f]));
     val result = val::object();
     result.set("ok", imported.ok);
-    result.set("files", files);
-    result.set("messages", Strings(imported.messages));
+    result.set("files", written);
+    result.set("messages", imported.messages);
     return result;
 }
 
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(brmath) {
+    emscripten::class_<convert::MemoryFiles>("FileSet").constructor<>().function("add", &AddFile);
     emscripten::class_<brmath_web::WebModel>("WebModel")
-        .constructor<std::string, std::string>()
+        .constructor(&LoadModel)
         .function("ok", &brmath_web::WebModel::Ok)
-        .function("error", &brmath_web::WebModel::Error)
-        .function("messages", &Messages)
+        .function("messages", &brmath_web::WebModel::MessagesJson)
         .function("description", &brmath_web::WebModel::DescriptionJson)
         .function("pose", &brmath_web::WebModel::Pose)
         .function("usePlainPath", &brmath_web::WebModel::UsePlainPath)

@@ -21,23 +21,32 @@ function plainName(name) {
   return base === '' || base === '.' || base === '..' ? null : base;
 }
 
+// A message as md5tool prints it: "FILE:LINE: warning: TEXT".
+function lineOf(record) {
+  return `${record.line > 0 ? `${record.file}:${record.line}` : record.file}: ${record.severity}: ${record.text}`;
+}
+
+// The core's records ({file, line, severity, text}) and their lines.
+function said(json) {
+  const diagnostics = JSON.parse(json);
+  return { diagnostics, messages: diagnostics.map(lineOf) };
+}
+
 class Model {
-  constructor(brmath, folder, core, meshName) {
-    this.#brmath = brmath;
-    this.#folder = folder;
+  constructor(core, meshName) {
     this.#core = core;
     this.mesh = meshName;
     this.ok = core.ok();
-    this.error = this.ok ? '' : core.error();
-    this.messages = Array.from(core.messages());
+    const { diagnostics, messages } = said(core.messages());
+    this.diagnostics = diagnostics;
+    this.messages = messages;
+    this.error = this.ok ? '' : messages[messages.length - 1];
     const description = this.ok ? JSON.parse(core.description()) : { clips: [], joints: [], meshes: [] };
     this.clips = description.clips;
     this.joints = description.joints;
     this.meshes = description.meshes;
   }
 
-  #brmath;
-  #folder;
   #core;
 
   #live() {
@@ -64,14 +73,14 @@ class Model {
     return this.#live().frames().slice();
   }
 
-  // The bytes md5tool export writes as MESH.glb for these files: {ok, bytes, messages}.
-  // Options: clip (one clip only; default every clip), scale (1), maxWeights (8).
+  // The bytes md5tool export writes as MESH.glb for these files: {ok, bytes, messages,
+  // diagnostics}. Options: clip (one clip only; default every clip), scale (1), maxWeights (8).
   exportGlb(options = {}) {
     const core = this.#live();
     const clipGiven = options.clip !== undefined && options.clip !== null;
     const result = core.exportGlb(clipGiven ? options.clip | 0 : 0, clipGiven, Number(options.scale ?? 1),
                                   options.maxWeights ?? 8);
-    return { ok: result.ok, bytes: result.bytes, messages: Array.from(result.messages) };
+    return { ok: result.ok, bytes: result.bytes, ...said(result.messages) };
   }
 
   // For tests and benchmarks: pose with the library's plain path (true) or its fastest;
@@ -93,7 +102,6 @@ class Model {
     if (this.#core === null) return;
     this.#core.delete();
     this.#core = null;
-    this.#brmath.removeFolder(this.#folder);
   }
 }
 
@@ -103,29 +111,15 @@ class BRMath {
   }
 
   #core;
-  #folders = 0;
 
-  // A fresh folder of the module's file system holding `files` (name to Uint8Array).
-  #folderOf(files) {
-    const FS = this.#core.FS;
-    const folder = `/models/${++this.#folders}`;
-    FS.mkdirTree(folder);
-    const names = [];
+  // A file set of the module's holding `files` (name to Uint8Array), to be deleted.
+  #fileSetOf(files) {
+    const set = new this.#core.FileSet();
     for (const [given, bytes] of Object.entries(files ?? {})) {
       const name = plainName(given);
-      if (name === null || !(bytes instanceof Uint8Array)) continue;
-      FS.writeFile(`${folder}/${name}`, bytes);
-      names.push(name);
+      if (name !== null && bytes instanceof Uint8Array) set.add(name, bytes);
     }
-    return { folder, names };
-  }
-
-  removeFolder(folder) {
-    const FS = this.#core.FS;
-    for (const name of FS.readdir(folder)) {
-      if (name !== '.' && name !== '..') FS.unlink(`${folder}/${name}`);
-    }
-    FS.rmdir(folder);
+    return set;
   }
 
   // The .md5mesh names among `files`, sorted.
@@ -135,8 +129,9 @@ class BRMath {
 
   // Reads a .md5mesh with every .md5anim beside it, as MD5_LoadActor does. `files`:
   // file name to Uint8Array (a mesh, its clips, its images). With several meshes,
-  // options.mesh names the one to read. The model has ok, error, messages (the lines
-  // md5tool check prints for these files), clips, joints and meshes.
+  // options.mesh names the one to read. The model has ok, error, diagnostics (what the
+  // reader said, as {file, line, severity, text}), messages (the same as md5tool's
+  // lines), clips, joints and meshes.
   load(files, options = {}) {
     const meshes = this.meshesIn(files);
     const mesh = options.mesh !== undefined ? plainName(options.mesh) : meshes.length === 1 ? meshes[0] : null;
@@ -144,26 +139,30 @@ class BRMath {
       const error = meshes.length === 0 ? 'no .md5mesh file among the files'
         : options.mesh !== undefined ? `no file ${options.mesh} among the files`
         : `${meshes.length} .md5mesh files among the files (${meshes.join(', ')}): name one with options.mesh`;
-      return { ok: false, error, messages: [error], clips: [], joints: [], meshes: [], free() {} };
+      return { ok: false, error, diagnostics: [], messages: [error], clips: [], joints: [], meshes: [], free() {} };
     }
-    const { folder } = this.#folderOf(files);
-    return new Model(this, folder, new this.#core.WebModel(folder, mesh), mesh);
+    const set = this.#fileSetOf(files);
+    try {
+      return new Model(new this.#core.WebModel(set, mesh), mesh);
+    } finally {
+      set.delete();
+    }
   }
 
   // md5tool import of a .glb or .gltf (with its buffers and images in options.files):
-  // {ok, files: name to Uint8Array, messages}. Options: name, skin, fps, scale.
+  // {ok, files: name to Uint8Array, messages, diagnostics}. Options: name, skin, fps, scale.
   importGltf(name, bytes, options = {}) {
     const model = plainName(name);
     if (model === null || !(bytes instanceof Uint8Array)) {
-      return { ok: false, files: {}, messages: ['importGltf wants a file name and a Uint8Array'] };
+      return { ok: false, files: {}, diagnostics: [], messages: ['importGltf wants a file name and a Uint8Array'] };
     }
-    const { folder } = this.#folderOf({ ...(options.files ?? {}), [model]: bytes });
+    const set = this.#fileSetOf({ ...(options.files ?? {}), [model]: bytes });
     try {
-      const result = this.#core.importGltf(folder, model, String(options.name ?? ''), options.skin ?? -1,
+      const result = this.#core.importGltf(set, model, String(options.name ?? ''), options.skin ?? -1,
                                            options.fps ?? 0, Number(options.scale ?? 1));
-      return { ok: result.ok, files: result.files, messages: Array.from(result.messages) };
+      return { ok: result.ok, files: result.files, ...said(result.messages) };
     } finally {
-      this.removeFolder(folder);
+      set.delete();
     }
   }
 }

@@ -1,149 +1,99 @@
 #include "web_model.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "anim/pose_path.h"
-#include "commands.h"
 #include "gltf_export.h"
+#include "gltf_primitive.h"
+#include "gltf_space.h"
 #include "md5_files.h"
-#include "model_loading.h"
+#include "model_summary.h"
 #include "software_device.h"
-#include "texture_image.h"
 #include "utf8_text.h"
+#include "wording.h"
 
 namespace brmath_web {
 
 namespace {
 
+using Json = nlohmann::json;
 namespace fs = std::filesystem;
 
-// Runs the commands' code inside `folder`, so that every path it reads and names is
-// the file's name as the user gave it.
-class InFolder {
-public:
-    explicit InFolder(const std::string& folder) {
-        char here[4096];
-        if (getcwd(here, sizeof(here)) != nullptr) previous_ = here;
-        ok_ = chdir(folder.c_str()) == 0;
-    }
-    ~InFolder() {
-        if (!previous_.empty()) (void)chdir(previous_.c_str());
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    std::string previous_;
-    bool ok_ = false;
-};
-
-bool HasExtension(const std::string& name, const char* extension) {
-    std::string lower = fs::path(name).extension().string();
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == extension;
-}
-
-// The lines md5tool check prints that say something is wrong.
-std::vector<std::string> CheckMessages(const std::string& mesh) {
-    md5tool::CheckOptions options;
-    options.files.push_back(mesh);
-    std::vector<std::string> clips;
-    std::error_code code;
-    for (const auto& entry : fs::directory_iterator(".", code)) {
-        const std::string name = entry.path().filename().string();
-        if (HasExtension(name, ".md5anim")) clips.push_back(name);
-    }
-    std::sort(clips.begin(), clips.end());
-    options.files.insert(options.files.end(), clips.begin(), clips.end());
-    options.mesh = mesh;
-    std::ostringstream out, err;
-    md5tool::Check(options, out, err);
-    std::vector<std::string> messages;
-    std::istringstream lines(out.str() + err.str());
-    for (std::string line; std::getline(lines, line);) {
-        if (line.find(": warning: ") != std::string::npos || line.find(": error: ") != std::string::npos ||
-            line.rfind("md5tool: ", 0) == 0) {
-            messages.push_back(line);
-        }
-    }
-    return messages;
+// What a request itself got wrong, said about the call that made it.
+convert::Diagnostics RequestFault(const char* call, const std::string& text) {
+    return {convert::Error(call, text)};
 }
 
 }  // namespace
 
-WebModel::WebModel(const std::string& folder, const std::string& mesh) : folder_(folder), mesh_(mesh) {
-    const InFolder in(folder_);
-    if (!in.Ok()) {
-        error_ = "no folder " + folder_;
-        return;
+std::string DiagnosticsJson(const convert::Diagnostics& diagnostics) {
+    Json records = Json::array();
+    for (const convert::Diagnostic& diagnostic : diagnostics) {
+        records.push_back({{"file", diagnostic.file},
+                           {"line", diagnostic.line},
+                           {"severity", diagnostic.severity == convert::Severity::kError ? "error" : "warning"},
+                           {"text", diagnostic.text}});
     }
-    messages_ = CheckMessages(mesh_);
-    const md5tool::LoadOutcome outcome = md5tool::LoadMeshReporting(actor_, mesh_);
-    ok_ = outcome.loaded;
-    if (!ok_) {
-        error_ = outcome.where + ": error: " + outcome.reason;
-        return;
-    }
-    clipNames_ = md5tool::ClipNames(mesh_, outcome, actor_);
+    return records.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string WebModel::DescriptionJson() const {
-    using Json = nlohmann::json;
+WebModel::WebModel(const convert::MemoryFiles& files, const std::string& mesh) : files_(files) {
+    model_ = convert::LoadModel(files_, mesh);
+}
+
+std::string WebModel::MessagesJson() const {
+    convert::Diagnostics said = model_.warnings;
+    if (!model_.loaded) said.push_back(model_.failure);
+    return DiagnosticsJson(said);
+}
+
+std::string WebModel::DescriptionJson() {
     bool replaced = false;
+    const convert::ModelSummary summary = convert::Summarize(model_, files_);
     Json clips = Json::array();
-    for (int c = 0; c < actor_.animationCount; ++c) {
-        clips.push_back({{"name", md5tool::Utf8Text(clipNames_[static_cast<size_t>(c)], &replaced)},
-                         {"frames", actor_.animations[c].frameCount},
-                         {"frameRate", actor_.animations[c].frameRate}});
+    for (const convert::ClipSummary& clip : summary.clips) {
+        clips.push_back({{"name", convert::Utf8Text(clip.name, &replaced)}, {"frames", clip.frames},
+                         {"frameRate", clip.frameRate}});
     }
     Json joints = Json::array();
-    for (int j = 0; j < actor_.jointCount; ++j) {
-        const brmath::Joint& joint = actor_.joints[j];
-        joints.push_back({{"name", md5tool::Utf8Text(joint.name, &replaced)},
+    const brmath::Actor& actor = *model_.actor;
+    for (int j = 0; j < actor.jointCount; ++j) {
+        const brmath::Joint& joint = actor.joints[j];
+        joints.push_back({{"name", convert::Utf8Text(joint.name, &replaced)},
                           {"parent", joint.parent != nullptr ? joint.parent->index : -1}});
     }
     Json meshes = Json::array();
-    const InFolder in(folder_);
-    for (int m = 0; m < actor_.meshCount; ++m) {
-        const brmath::Mesh& item = actor_.meshes[m];
-        const std::string image = md5tool::FindShaderImage(mesh_, item.shader);
-        meshes.push_back({{"name", md5tool::Utf8Text(fs::path(item.shader).filename().string(), &replaced)},
-                          {"shader", md5tool::Utf8Text(item.shader, &replaced)},
-                          {"vertices", item.vertexCount},
-                          {"triangles", item.triangleCount},
-                          {"weights", item.weightCount},
-                          {"image", md5tool::Utf8Text(image, &replaced)}});
+    for (const convert::MeshSummary& item : summary.meshes) {
+        meshes.push_back({{"name", convert::Utf8Text(fs::path(item.shader).filename().string(), &replaced)},
+                          {"shader", convert::Utf8Text(item.shader, &replaced)},
+                          {"vertices", item.vertices},
+                          {"triangles", item.triangles},
+                          {"weights", item.weights},
+                          {"image", convert::Utf8Text(item.image, &replaced)}});
     }
     return Json{{"clips", clips}, {"joints", joints}, {"meshes", meshes}}.dump();
 }
 
 bool WebModel::Pose(int clip, int frame) {
-    if (!ok_ || !actor_.SetAnimation(clip)) return false;
-    actor_.ProceedAnimation(frame);
+    if (!Ok() || !model_.actor->SetAnimation(clip)) return false;
+    model_.actor->ProceedAnimation(frame);
     return true;
 }
 
-bool WebModel::Reload() {
-    const InFolder in(folder_);
-    return in.Ok() && actor_.LoadMesh(mesh_.c_str());
-}
+bool WebModel::Reload() { return Ok() && model_.actor->LoadMesh(model_.mesh.c_str()); }
 
 void WebModel::UsePlainPath(bool plain) {
-    actor_.SetPosePath(plain ? brmath::PosePath::kPlain : brmath::DefaultPosePath());
+    model_.actor->SetPosePath(plain ? brmath::PosePath::kPlain : brmath::DefaultPosePath());
 }
 
 const std::vector<float>& WebModel::Stream() {
-    md5tool::SoftwareDevice device;
+    convert::SoftwareDevice device;
     stream_.clear();
-    if (ok_) actor_.Render(device.Device());
+    if (Ok()) model_.actor->Render(device.Device());
     stream_.reserve(device.triangles.size() * 24);
-    for (const md5tool::StreamTriangle& triangle : device.triangles) {
-        for (const md5tool::StreamVertex& corner : triangle.corners) {
+    for (const convert::StreamTriangle& triangle : device.triangles) {
+        for (const convert::StreamVertex& corner : triangle.corners) {
             stream_.insert(stream_.end(), corner.position, corner.position + 8);
         }
     }
@@ -152,8 +102,9 @@ const std::vector<float>& WebModel::Stream() {
 
 const std::vector<float>& WebModel::Joints() {
     joints_.clear();
-    for (int j = 0; j < actor_.jointCount; ++j) {
-        const float* m = actor_.joints[j].matrix.m;
+    const brmath::Actor& actor = *model_.actor;
+    for (int j = 0; j < actor.jointCount; ++j) {
+        const float* m = actor.joints[j].matrix.m;
         joints_.insert(joints_.end(), {m[12], m[14], m[13]});  // y and z exchanged, as drawing does
     }
     return joints_;
@@ -162,9 +113,10 @@ const std::vector<float>& WebModel::Joints() {
 const std::vector<float>& WebModel::Frames() {
     const auto yUp = [this](const brmath::Vector3& v) { frames_.insert(frames_.end(), {v.x, v.z, v.y}); };
     frames_.clear();
-    for (int m = 0; m < actor_.meshCount; ++m) {
-        for (int v = 0; v < actor_.meshes[m].vertexCount; ++v) {
-            const brmath::MeshVertex& vertex = actor_.meshes[m].vertices[v];
+    const brmath::Actor& actor = *model_.actor;
+    for (int m = 0; m < actor.meshCount; ++m) {
+        for (int v = 0; v < actor.meshes[m].vertexCount; ++v) {
+            const brmath::MeshVertex& vertex = actor.meshes[m].vertices[v];
             yUp(vertex.position);
             yUp(vertex.normal);
             yUp(vertex.tangent);
@@ -174,35 +126,45 @@ const std::vector<float>& WebModel::Frames() {
     return frames_;
 }
 
-std::string WebModel::ExportGlb(int clip, bool clipGiven, double scale, int maxWeights,
-                                std::vector<std::string>* messages) {
-    const InFolder in(folder_);
-    md5tool::ExportOptions options;
-    options.mesh = mesh_;
-    options.output = fs::path(mesh_).stem().string() + ".glb";
-    options.clip = clip;
-    options.clipGiven = clipGiven;
-    options.scale = scale;
-    options.maxWeights = maxWeights;
-    md5tool::ExportResult result = md5tool::ExportGltf(options);
-    *messages = result.messages;
-    if (result.status != md5tool::kSuccess || result.files.size() != 1) return {};
+std::string WebModel::ExportGlb(int clip, bool clipGiven, double scale, int maxWeights, std::string* messages) {
+    if (!convert::ScaleInRange(scale)) {
+        *messages = DiagnosticsJson(RequestFault("exportGlb", "scale wants a number from 1e-6 to 1e6"));
+        return {};
+    }
+    if (maxWeights < 1 || maxWeights > convert::kMaxWeights) {
+        *messages = DiagnosticsJson(RequestFault("exportGlb", "maxWeights wants 1 to 8"));
+        return {};
+    }
+    convert::Diagnostics said = model_.warnings;
+    if (!Ok() || (clipGiven && clip < 0)) {
+        said.push_back(Ok() ? convert::Error(model_.mesh, convert::NoClipText(clip, model_.actor->animationCount))
+                            : model_.failure);
+        *messages = DiagnosticsJson(said);
+        return {};
+    }
+    convert::ExportRequest request;
+    request.output = fs::path(model_.mesh).stem().string() + ".glb";
+    request.clip = clipGiven ? clip : -1;
+    request.scale = scale;
+    request.maxWeights = maxWeights;
+    convert::ExportResult result = convert::ExportGltf(model_, files_, request);
+    said.insert(said.end(), result.diagnostics.begin(), result.diagnostics.end());
+    *messages = DiagnosticsJson(said);
+    if (!result.ok || result.files.size() != 1) return {};
     return std::move(result.files[0].second);
 }
 
-ImportedFiles ImportGltf(const std::string& folder, const std::string& model, const std::string& name, int skin,
+ImportedFiles ImportGltf(convert::MemoryFiles& files, const std::string& model, const std::string& name, int skin,
                          int fps, double scale) {
     ImportedFiles imported;
-    const InFolder in(folder);
-    md5tool::ImportOptions options;
-    options.model = model;
-    options.name = name;
-    options.skin = skin;
-    options.fps = fps;
-    options.scale = scale;
-    md5tool::ImportResult result = md5tool::ImportMd5Files(options);
-    imported.messages = result.messages;
-    imported.ok = result.status == md5tool::kSuccess;
+    if (skin < -1 || fps < 0 || fps > 1000 || !convert::ScaleInRange(scale)) {
+        imported.messages = DiagnosticsJson(
+            RequestFault("importGltf", "skin wants -1 or a skin's number, fps 0 to 1000, scale 1e-6 to 1e6"));
+        return imported;
+    }
+    convert::ImportResult result = convert::ImportMd5Files(files, {model, name, skin, fps, scale});
+    imported.messages = DiagnosticsJson(result.diagnostics);
+    imported.ok = result.ok;
     for (auto& [file, bytes] : result.files) {
         imported.names.push_back(file);
         imported.bytes.push_back(std::move(bytes));

@@ -1,26 +1,30 @@
 #pragma once
 
-// The web module's models: files the page or a script handed over, held in the
-// module's in-memory file system, read and posed by the library itself, and converted
-// by the same functions as md5tool.
+// The web module's models: files the page or a script handed over, held in memory as
+// a file set, read and posed by the library itself, and converted by the same core as
+// md5tool.
 #include <string>
 #include <vector>
 
-#include "actor/actor.h"
+#include "file_set.h"
+#include "loaded_model.h"
 
 namespace brmath_web {
 
+// Diagnostics as JSON: [{file, line, severity, text}].
+std::string DiagnosticsJson(const convert::Diagnostics& diagnostics);
+
 class WebModel {
 public:
-    // Reads `mesh` (a name inside `folder`) and the clips beside it, as MD5_LoadActor
-    // does, and checks the folder's MD5 files as md5tool check does.
-    WebModel(const std::string& folder, const std::string& mesh);
+    // Reads `mesh` (a name in `files`) and the clips beside it, as MD5_LoadActor does;
+    // the files are the model's own from then on.
+    WebModel(const convert::MemoryFiles& files, const std::string& mesh);
 
-    bool Ok() const { return ok_; }
-    std::string Error() const { return error_; }
-    const std::vector<std::string>& Messages() const { return messages_; }
+    bool Ok() const { return model_.loaded; }
+    // What the load said: the warnings, then why it failed when it did.
+    std::string MessagesJson() const;
     // The clips, joints and meshes as JSON: {"clips": [{name, frames, frameRate}], ...}.
-    std::string DescriptionJson() const;
+    std::string DescriptionJson();
 
     // MD5_SetAnimation(clip), then MD5_ProceedAnimation(frame); false for a clip the
     // model lacks. `plain` takes the library's plain path instead of its fastest.
@@ -35,27 +39,24 @@ public:
     const std::vector<float>& Joints();
     const std::vector<float>& Frames();
 
-    // The bytes md5tool export writes for `output` (OUT.glb), and its messages; empty
-    // bytes when the export failed.
-    std::string ExportGlb(int clip, bool clipGiven, double scale, int maxWeights, std::vector<std::string>* messages);
+    // The bytes md5tool export writes for MESH.glb, and the messages as JSON (the
+    // load's warnings first, as md5tool prints them); empty bytes when it failed.
+    std::string ExportGlb(int clip, bool clipGiven, double scale, int maxWeights, std::string* messages);
 
 private:
-    std::string folder_, mesh_;
-    bool ok_ = false;
-    std::string error_;
-    std::vector<std::string> messages_;
-    std::vector<std::string> clipNames_;
-    brmath::Actor actor_;
+    convert::MemoryFiles files_;
+    convert::LoadedModel model_;
     std::vector<float> stream_, joints_, frames_;
 };
 
-// md5tool import of `model` (a name inside `folder`) with its options: the files' names
-// and bytes, and the messages; false when it failed.
+// md5tool import of `model` (a name in `files`) with its options: the files' names and
+// bytes, and the messages as JSON; false when it failed.
 struct ImportedFiles {
     bool ok = false;
-    std::vector<std::string> names, bytes, messages;
+    std::vector<std::string> names, bytes;
+    std::string messages;
 };
-ImportedFiles ImportGltf(const std::string& folder, const std::string& model, const std::string& name, int skin,
+ImportedFiles ImportGltf(convert::MemoryFiles& files, const std::string& model, const std::string& name, int skin,
                          int fps, double scale);
 
 }  // namespace brmath_web

@@ -1,0 +1,136 @@
+#include "gltf_animation.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+namespace convert {
+
+namespace {
+
+bool SameTransform(const Affine& a, const Affine& b) {
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            if (std::fabs(a.m[i][j] - b.m[i][j]) > 1e-6) return false;
+        }
+        if (std::fabs(a.t[i] - b.t[i]) > 1e-6 * (1 + std::fabs(b.t[i]))) return false;
+    }
+    return true;
+}
+
+using Poses = std::vector<std::vector<Affine>>;
+
+// The clip's poses at every frame, the first repeated after the last.
+Poses SamplePoses(brmath::Actor& actor, const std::vector<brmath::Matrix4>& start, int clip, const GltfSpace& space) {
+    for (int j = 0; j < actor.jointCount; ++j) actor.joints[j].matrix = start[static_cast<size_t>(j)];
+    actor.SetAnimation(clip);
+    Poses poses;
+    for (int f = 0; f < actor.animations[clip].frameCount; ++f) {
+        actor.EvaluatePose(f);
+        poses.push_back(LocalTransforms(actor, JointMatrices(actor), space));
+    }
+    poses.push_back(poses.front());
+    return poses;
+}
+
+// One joint's translations and rotations over the poses, the rotations kept in one
+// hemisphere from key to key, so that interpolation takes the short way.
+void JointKeys(const Poses& poses, size_t joint, std::vector<float>& translations, std::vector<float>& rotations) {
+    std::array<double, 4> previous{0, 0, 0, 1};
+    for (size_t f = 0; f < poses.size(); ++f) {
+        const RigidParts parts = Decompose(poses[f][joint]);
+        for (double c : parts.translation) translations.push_back(static_cast<float>(c));
+        std::array<double, 4> r = parts.rotation;
+        if (f > 0 && r[0] * previous[0] + r[1] * previous[1] + r[2] * previous[2] + r[3] * previous[3] < 0) {
+            for (double& c : r) c = -c;
+        }
+        previous = r;
+        for (double c : r) rotations.push_back(static_cast<float>(c));
+    }
+}
+
+void AddChannels(tinygltf::Animation& animation, int node, int input, const int outputs[2]) {
+    const char* paths[2] = {"translation", "rotation"};
+    for (int k = 0; k < 2; ++k) {
+        tinygltf::AnimationSampler sampler;
+        sampler.input = input;
+        sampler.output = outputs[k];
+        sampler.interpolation = "LINEAR";
+        animation.samplers.push_back(sampler);
+        tinygltf::AnimationChannel channel;
+        channel.sampler = static_cast<int>(animation.samplers.size()) - 1;
+        channel.target_node = node;
+        channel.target_path = paths[k];
+        animation.channels.push_back(channel);
+    }
+}
+
+std::vector<bool> DrivenJoints(const brmath::Actor& actor, const brmath::Animation& clip) {
+    std::vector<bool> driven(static_cast<size_t>(actor.jointCount), false);
+    for (int t = 0; t < clip.trackCount; ++t) {
+        if (clip.tracks[t].joint != nullptr) driven[static_cast<size_t>(clip.tracks[t].joint - actor.joints)] = true;
+    }
+    return driven;
+}
+
+}  // namespace
+
+std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton) {
+    std::vector<brmath::Matrix4> matrices;
+    for (int j = 0; j < skeleton.jointCount; ++j) matrices.push_back(skeleton.joints[j].matrix);
+    return matrices;
+}
+
+std::vector<Affine> LocalTransforms(const brmath::ModelRecords& skeleton, const std::vector<brmath::Matrix4>& matrices,
+                                    const GltfSpace& space) {
+    std::vector<Affine> locals(static_cast<size_t>(skeleton.jointCount));
+    for (int j = 0; j < skeleton.jointCount; ++j) {
+        const Affine global = FromMatrix(matrices[static_cast<size_t>(j)]);
+        const brmath::Joint* parent = skeleton.joints[j].parent;
+        const Affine local =
+            parent != nullptr ? Multiply(Inverse(FromMatrix(matrices[static_cast<size_t>(parent->index)])), global) : global;
+        locals[static_cast<size_t>(j)] = space.Transform(local);
+    }
+    return locals;
+}
+
+tinygltf::Animation MakeAnimation(brmath::Actor& actor, const std::vector<brmath::Matrix4>& start, int clip,
+                                  const std::string& name, const std::vector<Affine>& rest, const GltfSpace& space,
+                                  BufferWriter& buffer, int* undriven) {
+    const brmath::Animation& frames = actor.animations[clip];
+    const std::vector<bool> driven = DrivenJoints(actor, frames);
+    *undriven = static_cast<int>(std::count(driven.begin(), driven.end(), false));
+    const Poses poses = SamplePoses(actor, start, clip, space);
+    tinygltf::Animation animation;
+    animation.name = name;
+    const double rate = frames.frameRate > 0 ? frames.frameRate : 24;
+    std::vector<float> times;
+    for (int f = 0; f <= frames.frameCount; ++f) times.push_back(static_cast<float>(f / rate));
+    int input = -1;
+    for (size_t joint = 0; joint < driven.size(); ++joint) {
+        bool moves = false;
+        for (const auto& pose : poses) moves = moves || !SameTransform(pose[joint], rest[joint]);
+        if (!driven[joint] && !moves) continue;
+        std::vector<float> translations, rotations;
+        JointKeys(poses, joint, translations, rotations);
+        if (input < 0) input = buffer.Add(times, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, 1, 0, true);
+        const int outputs[2] = {buffer.Add(translations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, 3, 0),
+                                buffer.Add(rotations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, 4, 0)};
+        AddChannels(animation, static_cast<int>(joint), input, outputs);
+    }
+    return animation;
+}
+
+std::vector<std::string> AnimationNames(const std::vector<std::string>& clips) {
+    std::vector<std::string> names;
+    std::set<std::string> taken;
+    for (const std::string& name : clips) {
+        std::string unique = name;
+        for (int n = 2; taken.count(unique) != 0; ++n) unique = name + "_" + std::to_string(n);
+        taken.insert(unique);
+        names.push_back(unique);
+    }
+    return names;
+}
+
+}  // namespace convert

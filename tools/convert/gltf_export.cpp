@@ -1,0 +1,268 @@
+// A model and its clips as glTF 2.0, through tinygltf, from one load of the model.
+#include "gltf_export.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "brmath/version.h"
+#include "gltf_animation.h"
+#include "gltf_primitive.h"
+#include "gltf_textures.h"
+#include "texture_image.h"
+#include "utf8_text.h"
+#include "wording.h"
+
+namespace convert {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One export under way: the request, the model being built and what it says.
+struct Build {
+    LoadedModel& loaded;
+    FileSet& files;
+    const ExportRequest& request;
+    ExportResult& result;
+    tinygltf::Model model;
+    BufferWriter buffer{model};
+    ExportCounts counts;
+    GltfSpace space;
+    std::vector<Affine> rest;
+    std::vector<int> sceneNodes;
+    tinygltf::Mesh mesh;
+
+    brmath::Actor& Actor() { return *loaded.actor; }
+    void Warn(const std::string& text) { result.diagnostics.push_back(Warning(loaded.mesh, text)); }
+};
+
+// Nodes 0 to J-1: the joints in their bind pose, in glTF's space; their inverse bind matrices.
+std::vector<float> AddSkeleton(Build& build) {
+    const brmath::Actor& actor = build.Actor();
+    build.rest = LocalTransforms(actor, build.loaded.bindPose, build.space);
+    std::vector<float> inverseBinds;
+    for (int j = 0; j < actor.jointCount; ++j) {
+        const brmath::Joint& joint = actor.joints[j];
+        tinygltf::Node node;
+        node.name = joint.name;
+        const RigidParts parts = Decompose(build.rest[static_cast<size_t>(j)]);
+        node.translation.assign(parts.translation.begin(), parts.translation.end());
+        node.rotation.assign(parts.rotation.begin(), parts.rotation.end());
+        for (int c = 0; c < joint.childCount; ++c) node.children.push_back(joint.children[c]->index);
+        if (joint.parent == nullptr) build.sceneNodes.push_back(j);
+        build.model.nodes.push_back(node);
+        const Affine bind = build.space.Transform(FromMatrix(build.loaded.bindPose[static_cast<size_t>(j)]));
+        for (double element : ColumnMajor(Inverse(bind))) inverseBinds.push_back(static_cast<float>(element));
+    }
+    return inverseBinds;
+}
+
+// A primitive and a material for every block with vertices and triangles.
+void AddPrimitives(Build& build, TextureWriter& textures) {
+    const brmath::Actor& actor = build.Actor();
+    // The bind pose's diagonal, which the weights' disagreement is measured against.
+    const double diagonal = build.loaded.loadedBox.Diagonal();
+    const SkinningRule rule{actor.jointCount > 0 ? &build.loaded.bindPose : nullptr, build.request.maxWeights,
+                            1e-4 * diagonal};
+    for (int m = 0; m < actor.meshCount; ++m) {
+        const brmath::Mesh& block = actor.meshes[m];
+        if (block.vertexCount == 0 || block.triangleCount == 0) {
+            ++build.counts.emptyMeshes;
+            continue;
+        }
+        build.model.materials.push_back(MakeMaterial(block.shader));
+        const std::string image = FindShaderImage(build.files, build.loaded.mesh, block.shader);
+        const int texture = image.empty() ? -1 : textures.TextureOf(image, build.loaded.mesh, build.result.diagnostics);
+        if (texture >= 0) {
+            build.model.materials.back().pbrMetallicRoughness.baseColorTexture.index = texture;
+            build.model.materials.back().pbrMetallicRoughness.baseColorFactor = {1, 1, 1, 1};
+        }
+        tinygltf::Primitive primitive = MakePrimitive(block, rule, build.space, build.buffer, build.counts);
+        primitive.material = static_cast<int>(build.model.materials.size()) - 1;
+        build.mesh.primitives.push_back(primitive);
+    }
+}
+
+// The mesh node J, named after the model, with its skin; then the scene.
+void AddMeshNode(Build& build, const std::vector<float>& inverseBinds) {
+    const int joints = build.Actor().jointCount;
+    if (!build.mesh.primitives.empty()) {
+        build.model.meshes.push_back(build.mesh);
+        tinygltf::Node meshNode;
+        meshNode.name = build.mesh.name;
+        meshNode.mesh = 0;
+        if (joints > 0) {
+            tinygltf::Skin skin;
+            skin.name = build.mesh.name;
+            for (int j = 0; j < joints; ++j) skin.joints.push_back(j);
+            skin.inverseBindMatrices =
+                build.buffer.Add(inverseBinds, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4, 16, 0);
+            build.model.skins.push_back(skin);
+            meshNode.skin = 0;
+        }
+        build.model.nodes.push_back(meshNode);
+        build.sceneNodes.push_back(static_cast<int>(build.model.nodes.size()) - 1);
+    }
+    build.model.scenes.push_back({});
+    build.model.scenes[0].nodes = build.sceneNodes;
+    build.model.defaultScene = 0;
+}
+
+// Every clip asked for, sampled from the joints as the load left them.
+void AddAnimations(Build& build) {
+    brmath::Actor& actor = build.Actor();
+    const std::vector<std::string> names = AnimationNames(build.loaded.clipNames);
+    for (int c = 0; c < actor.animationCount; ++c) {
+        if (build.request.clip >= 0 && c != build.request.clip) continue;
+        const std::string& name = names[static_cast<size_t>(c)];
+        if (actor.animations[c].frameCount <= 0) {
+            build.Warn("clip " + name + " has no frames and is left out");
+            continue;
+        }
+        int undriven = 0;
+        build.model.animations.push_back(MakeAnimation(actor, build.loaded.loadedPose, c, name, build.rest,
+                                                       build.space, build.buffer, &undriven));
+        if (undriven > 0) {
+            build.Warn("clip " + name + " drives " + std::to_string(actor.jointCount - undriven) + " of " +
+                       std::to_string(actor.jointCount) + " joints: the other " + std::to_string(undriven) +
+                       " are keyed where the library holds them (in place in model space) when it plays the clip");
+        }
+        ++build.result.counts.clips;
+        build.result.counts.frames += actor.animations[c].frameCount;
+    }
+}
+
+// Each thing export changed or left out: a count, its noun, what became of it.
+void SayCounts(Build& build) {
+    const ExportCounts& counts = build.counts;
+    const double diagonal = build.loaded.loadedBox.Diagonal();
+    struct Notice {
+        int count;
+        const char* one;
+        const char* many;
+        std::string what;
+    };
+    const Notice notices[] = {
+        {counts.emptyMeshes, "mesh block", "mesh blocks",
+         "without vertices or triangles left out (glTF allows no empty accessor)"},
+        {counts.unnormalisedVertices, "vertex", "vertices", "whose weights do not sum to one, scaled to sum to one"},
+        {counts.repeatedJoints, "vertex", "vertices", "whose weights name a joint twice, the weights of that joint added"},
+        {counts.trimmedVertices, "vertex", "vertices",
+         "with more than " + std::to_string(build.request.maxWeights) + " weights, the largest kept"},
+        {counts.overFourWeights, "vertex", "vertices",
+         "with more than 4 weights, written as a second JOINTS/WEIGHTS set that some clients ignore "
+         "(--max-weights 4 keeps the 4 largest)"},
+        {counts.disagreeingVertices, "vertex", "vertices",
+         "whose weights place them apart in the bind pose (by up to " +
+             OfTheModelsSize(counts.largestDisagreement, diagonal) +
+             "): a glTF skin poses them where their weights' average lies, not as the library does"},
+        {counts.replacedNormals, "vertex", "vertices",
+         "of degenerate triangles only, without a unit normal, given (0, 1, 0)"}};
+    for (const Notice& notice : notices) {
+        if (notice.count > 0) build.Warn(Counted(notice.count, notice.one, notice.many) + " " + notice.what);
+    }
+}
+
+// JSON holds UTF-8 only: other names get U+FFFD for their invalid bytes.
+void ReplaceNames(Build& build) {
+    bool replaced = false;
+    tinygltf::Model& model = build.model;
+    for (tinygltf::Node& node : model.nodes) node.name = Utf8Text(node.name, &replaced);
+    for (tinygltf::Material& material : model.materials) material.name = Utf8Text(material.name, &replaced);
+    for (tinygltf::Animation& animation : model.animations) animation.name = Utf8Text(animation.name, &replaced);
+    for (tinygltf::Mesh& item : model.meshes) item.name = Utf8Text(item.name, &replaced);
+    for (tinygltf::Skin& skin : model.skins) skin.name = Utf8Text(skin.name, &replaced);
+    const auto& said = build.loaded.warnings;
+    const bool before = std::any_of(said.begin(), said.end(), [](const Diagnostic& d) { return d.text == kReplacedNamesWarning; });
+    if (replaced && !before) build.Warn(kReplacedNamesWarning);
+}
+
+// The glTF's files: one .glb or embedded .gltf, or the images, the buffer and the JSON.
+void WriteFiles(Build& build, bool binary, TextureWriter& textures) {
+    tinygltf::TinyGLTF writer;
+    std::ostringstream stream;
+    const std::string& output = build.request.output;
+    if (binary || build.request.embed) {
+        writer.WriteGltfSceneToStream(&build.model, stream, !binary, binary);
+        build.result.files.emplace_back(output, stream.str());
+        return;
+    }
+    // The buffer beside the JSON, named after it; the JSON comes last.
+    const std::string binName = fs::path(output).stem().string() + ".bin";
+    const std::string binPath = (fs::path(output).parent_path() / binName).string();
+    const std::vector<unsigned char>& data = build.model.buffers[0].data;
+    writer.WriteGltfSceneToStream(&build.model, stream, true, false);
+    nlohmann::json document = nlohmann::json::parse(stream.str());
+    document["buffers"][0]["uri"] = UriOf(binName);
+    build.result.files = textures.beside;
+    build.result.files.emplace_back(binPath, std::string(data.begin(), data.end()));
+    build.result.files.emplace_back(output, document.dump(2) + "\n");
+}
+
+void CountWhatItHolds(Build& build) {
+    ExportedCounts& counts = build.result.counts;
+    counts.joints = build.Actor().jointCount;
+    counts.meshes = static_cast<long long>(build.mesh.primitives.size());
+    counts.unusedVertices = build.counts.unusedVertices;
+    for (const tinygltf::Primitive& primitive : build.mesh.primitives) {
+        counts.vertices += build.model.accessors[static_cast<size_t>(primitive.attributes.at("POSITION"))].count;
+        counts.triangles += build.model.accessors[static_cast<size_t>(primitive.indices)].count / 3;
+    }
+}
+
+// What the model must be for glTF to hold it, and the clip asked for.
+bool Exportable(const LoadedModel& model, const ExportRequest& request, Diagnostics& diagnostics) {
+    const brmath::Actor& actor = *model.actor;
+    if (actor.jointCount > 65536) {
+        diagnostics.push_back(Error(model.mesh, std::to_string(actor.jointCount) +
+                                                    " joints, more than glTF's 16-bit joint numbers can name"));
+        return false;
+    }
+    if (request.clip >= actor.animationCount) {
+        diagnostics.push_back(Error(model.mesh, NoClipText(request.clip, actor.animationCount)));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsGltfOutput(const std::string& output, bool* binary) {
+    std::string extension = fs::path(output).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+    *binary = extension == ".glb";
+    return *binary || extension == ".gltf";
+}
+
+ExportResult ExportGltf(LoadedModel& loaded, FileSet& files, const ExportRequest& request) {
+    ExportResult result;
+    bool binary = false;
+    if (!IsGltfOutput(request.output, &binary) || !Exportable(loaded, request, result.diagnostics)) return result;
+    brmath::Actor& actor = *loaded.actor;
+    const std::vector<brmath::Matrix4> shown = JointMatrices(actor);
+    const int shownClip = actor.currentAnimation;
+    Build build{loaded, files, request, result, {}};
+    build.model.asset.version = "2.0";
+    build.model.asset.generator = "md5tool " BRMATH_VERSION_STRING;
+    build.space.scale = request.scale;
+    build.mesh.name = fs::path(loaded.mesh).stem().string();
+    const std::vector<float> inverseBinds = AddSkeleton(build);
+    TextureWriter textures(build.model, build.buffer, files, request.output, binary || request.embed);
+    AddPrimitives(build, textures);
+    AddMeshNode(build, inverseBinds);
+    AddAnimations(build);
+    SayCounts(build);
+    ReplaceNames(build);
+    WriteFiles(build, binary, textures);
+    CountWhatItHolds(build);
+    // The actor shows what it showed before.
+    for (int j = 0; j < actor.jointCount; ++j) actor.joints[j].matrix = shown[static_cast<size_t>(j)];
+    actor.SetAnimation(shownClip);
+    result.ok = true;
+    return result;
+}
+
+}  // namespace convert
