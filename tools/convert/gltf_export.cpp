@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 // One export under way: the request, the model being built and what it says.
 struct Build {
+    Build(LoadedModel& model, FileSet& set, const ExportRequest& asked, ExportResult& out)
+        : loaded(model), files(set), request(asked), result(out) {}
+
     LoadedModel& loaded;
     FileSet& files;
     const ExportRequest& request;
@@ -38,6 +41,41 @@ struct Build {
     brmath::Actor& Actor() { return *loaded.actor; }
     void Warn(const std::string& text) { result.diagnostics.push_back(Warning(loaded.mesh, text)); }
 };
+
+// What an actor shows (its joints, its posed vertices and its clip), kept while an
+// export poses it and given back after.
+class ShownPose {
+public:
+    explicit ShownPose(brmath::Actor& actor) : actor_(actor), joints_(JointMatrices(actor)), clip_(actor.currentAnimation) {
+        for (int m = 0; m < actor.meshCount; ++m) {
+            const brmath::Mesh& mesh = actor.meshes[m];
+            vertices_.emplace_back(mesh.vertices, mesh.vertices + mesh.vertexCount);
+        }
+    }
+    ~ShownPose() {
+        for (int j = 0; j < actor_.jointCount; ++j) actor_.joints[j].matrix = joints_[static_cast<size_t>(j)];
+        for (int m = 0; m < actor_.meshCount; ++m) {
+            std::copy(vertices_[static_cast<size_t>(m)].begin(), vertices_[static_cast<size_t>(m)].end(),
+                      actor_.meshes[m].vertices);
+        }
+        actor_.SetAnimation(clip_);
+    }
+    ShownPose(const ShownPose&) = delete;
+    ShownPose& operator=(const ShownPose&) = delete;
+
+private:
+    brmath::Actor& actor_;
+    std::vector<brmath::Matrix4> joints_;
+    std::vector<std::vector<brmath::MeshVertex>> vertices_;
+    int clip_;
+};
+
+// The meshes skinned in the bind pose, as the load skinned them before any clip.
+void SkinBindPose(LoadedModel& loaded) {
+    brmath::Actor& actor = *loaded.actor;
+    for (int j = 0; j < actor.jointCount; ++j) actor.joints[j].matrix = loaded.bindPose[static_cast<size_t>(j)];
+    actor.SkinVertices();
+}
 
 // Nodes 0 to J-1: the joints in their bind pose, in glTF's space; their inverse bind matrices.
 std::vector<float> AddSkeleton(Build& build) {
@@ -241,10 +279,9 @@ ExportResult ExportGltf(LoadedModel& loaded, FileSet& files, const ExportRequest
     ExportResult result;
     bool binary = false;
     if (!IsGltfOutput(request.output, &binary) || !Exportable(loaded, request, result.diagnostics)) return result;
-    brmath::Actor& actor = *loaded.actor;
-    const std::vector<brmath::Matrix4> shown = JointMatrices(actor);
-    const int shownClip = actor.currentAnimation;
-    Build build{loaded, files, request, result, {}};
+    const ShownPose shown(*loaded.actor);
+    SkinBindPose(loaded);
+    Build build(loaded, files, request, result);
     build.model.asset.version = "2.0";
     build.model.asset.generator = "md5tool " BRMATH_VERSION_STRING;
     build.space.scale = request.scale;
@@ -258,9 +295,6 @@ ExportResult ExportGltf(LoadedModel& loaded, FileSet& files, const ExportRequest
     ReplaceNames(build);
     WriteFiles(build, binary, textures);
     CountWhatItHolds(build);
-    // The actor shows what it showed before.
-    for (int j = 0; j < actor.jointCount; ++j) actor.joints[j].matrix = shown[static_cast<size_t>(j)];
-    actor.SetAnimation(shownClip);
     result.ok = true;
     return result;
 }

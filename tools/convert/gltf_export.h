@@ -38,7 +38,7 @@ struct ExportResult {
 bool IsGltfOutput(const std::string& output, bool* binary);
 
 // Converts a loaded model, sampling every clip from that one load; images come from
-// `files`. The actor's joints and clip are as they were when it returns.
+// `files`. The actor shows what it showed before when it returns.
 ExportResult ExportGltf(LoadedModel& model, FileSet& files, const ExportRequest& request);
 
 }  // namespace convert
