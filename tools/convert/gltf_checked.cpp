@@ -232,32 +232,18 @@ std::vector<uint32_t> TriangleList(const std::vector<double>& given, int mode, s
     return list;
 }
 
-CheckedPrimitive CheckPrimitive(const Reader& reader, const tinygltf::Model& model, const tinygltf::Primitive& primitive,
-                                const std::string& what) {
-    CheckedPrimitive out;
-    if (primitive.material != -1 && !InRange(primitive.material, model.materials.size())) {
-        Refuse(what + " names no material in range");
-    }
-    out.material = primitive.material;
-    const auto attribute = [&](const std::string& name) {
-        const auto found = primitive.attributes.find(name);
-        return found == primitive.attributes.end() ? -2 : found->second;
-    };
-    if (attribute("POSITION") == -2) Refuse(what + " has no POSITION");
-    out.positions = Group<3>(reader.Read(attribute("POSITION"), kVec3Floats, what + "'s POSITION"));
-    const size_t vertices = out.positions.size();
-    const auto sameCount = [&](size_t count, const std::string& name) {
-        if (count != vertices) Refuse(what + "'s " + name + " has " + std::to_string(count) + " elements for " + std::to_string(vertices) + " vertices");
-    };
-    if (attribute("NORMAL") != -2) {
-        out.normals = Group<3>(reader.Read(attribute("NORMAL"), kVec3Floats, what + "'s NORMAL"));
-        sameCount(out.normals.size(), "NORMAL");
-    }
-    if (attribute("TEXCOORD_0") != -2) {
-        out.texCoords = Group<2>(reader.Read(attribute("TEXCOORD_0"), kTexCoords, what + "'s TEXCOORD_0"));
-        sameCount(out.texCoords.size(), "TEXCOORD_0");
-    }
-    // JOINTS_n and WEIGHTS_n come in pairs, numbered from 0.
+// The accessor of a primitive's attribute, or -2 when it has none of that name.
+int AttributeOf(const tinygltf::Primitive& primitive, const std::string& name) {
+    const auto found = primitive.attributes.find(name);
+    return found == primitive.attributes.end() ? -2 : found->second;
+}
+
+void SameCount(size_t count, size_t vertices, const std::string& what, const std::string& name) {
+    if (count != vertices) Refuse(what + "'s " + name + " has " + std::to_string(count) + " elements for " + std::to_string(vertices) + " vertices");
+}
+
+// How many JOINTS_n and WEIGHTS_n pairs a primitive has: they come in pairs, numbered from 0.
+int InfluenceSets(const tinygltf::Primitive& primitive, const std::string& what) {
     int sets = 0;
     for (const auto& [name, accessor] : primitive.attributes) {
         for (const char* prefix : {"JOINTS_", "WEIGHTS_"}) {
@@ -272,20 +258,27 @@ CheckedPrimitive CheckPrimitive(const Reader& reader, const tinygltf::Model& mod
     }
     for (int set = 0; set < sets; ++set) {
         const std::string joints = "JOINTS_" + std::to_string(set), weights = "WEIGHTS_" + std::to_string(set);
-        if (attribute(joints) == -2 || attribute(weights) == -2) {
-            Refuse(what + " has " + (attribute(joints) == -2 ? "no " + joints : "no " + weights) + " beside its other " +
-                   "JOINTS_n and WEIGHTS_n");
+        if (AttributeOf(primitive, joints) == -2 || AttributeOf(primitive, weights) == -2) {
+            Refuse(what + " has " + (AttributeOf(primitive, joints) == -2 ? "no " + joints : "no " + weights) +
+                   " beside its other " + "JOINTS_n and WEIGHTS_n");
         }
     }
-    out.influenceSets = sets;
+    return sets;
+}
+
+// Every vertex's joints and weights, four a set, the sets of a vertex side by side.
+void ReadInfluences(const Reader& reader, const tinygltf::Primitive& primitive, const std::string& what,
+                    CheckedPrimitive& out) {
+    const size_t vertices = out.positions.size();
+    const int sets = out.influenceSets = InfluenceSets(primitive, what);
     out.joints.resize(vertices * 4 * static_cast<size_t>(sets));
     out.weights.resize(out.joints.size());
     for (int set = 0; set < sets; ++set) {
         const std::string joints = "JOINTS_" + std::to_string(set), weights = "WEIGHTS_" + std::to_string(set);
-        const std::vector<double> ids = reader.Read(attribute(joints), kJoints, what + "'s " + joints);
-        const std::vector<double> amounts = reader.Read(attribute(weights), kWeights, what + "'s " + weights);
-        sameCount(ids.size() / 4, joints);
-        sameCount(amounts.size() / 4, weights);
+        const std::vector<double> ids = reader.Read(AttributeOf(primitive, joints), kJoints, what + "'s " + joints);
+        const std::vector<double> amounts = reader.Read(AttributeOf(primitive, weights), kWeights, what + "'s " + weights);
+        SameCount(ids.size() / 4, vertices, what, joints);
+        SameCount(amounts.size() / 4, vertices, what, weights);
         for (size_t v = 0; v < vertices; ++v) {
             for (size_t k = 0; k < 4; ++k) {
                 const size_t at = (v * static_cast<size_t>(sets) + static_cast<size_t>(set)) * 4 + k;
@@ -294,6 +287,27 @@ CheckedPrimitive CheckPrimitive(const Reader& reader, const tinygltf::Model& mod
             }
         }
     }
+}
+
+CheckedPrimitive CheckPrimitive(const Reader& reader, const tinygltf::Model& model, const tinygltf::Primitive& primitive,
+                                const std::string& what) {
+    CheckedPrimitive out;
+    if (primitive.material != -1 && !InRange(primitive.material, model.materials.size())) {
+        Refuse(what + " names no material in range");
+    }
+    out.material = primitive.material;
+    if (AttributeOf(primitive, "POSITION") == -2) Refuse(what + " has no POSITION");
+    out.positions = Group<3>(reader.Read(AttributeOf(primitive, "POSITION"), kVec3Floats, what + "'s POSITION"));
+    const size_t vertices = out.positions.size();
+    if (AttributeOf(primitive, "NORMAL") != -2) {
+        out.normals = Group<3>(reader.Read(AttributeOf(primitive, "NORMAL"), kVec3Floats, what + "'s NORMAL"));
+        SameCount(out.normals.size(), vertices, what, "NORMAL");
+    }
+    if (AttributeOf(primitive, "TEXCOORD_0") != -2) {
+        out.texCoords = Group<2>(reader.Read(AttributeOf(primitive, "TEXCOORD_0"), kTexCoords, what + "'s TEXCOORD_0"));
+        SameCount(out.texCoords.size(), vertices, what, "TEXCOORD_0");
+    }
+    ReadInfluences(reader, primitive, what, out);
     const int mode = primitive.mode == -1 ? TINYGLTF_MODE_TRIANGLES : primitive.mode;
     std::vector<double> given;
     if (primitive.indices != -1) {

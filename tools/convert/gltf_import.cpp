@@ -127,6 +127,8 @@ private:
     void AddMeshes(int skin);
     void AddMesh(int node, bool skinned);
     void AddAnimations();
+    Md5Clip MakeClip(const std::vector<SampledFrame>& frames, int fps, bool scaled, double* scaleError,
+                     double* size) const;
     SampledFrame Sample(const CheckedAnimation* animation, double time) const;
 
     const CheckedGltf& gltf_;
@@ -323,28 +325,100 @@ SampledFrame Converter::Sample(const CheckedAnimation* animation, double time) c
     return frame;
 }
 
+namespace {
+
+// The frame rate an animation is sampled at: the one asked for, else the rate its keys
+// are evenly spaced at (a whole number from 1 to 1000), else 24. Sets its length and
+// whether it animates scale.
+int SampleRate(const CheckedAnimation& animation, int asked, double* last, bool* scaled) {
+    double gap = -1;
+    bool even = true;
+    *last = 0;
+    *scaled = false;
+    for (const CheckedChannel& channel : animation.channels) {
+        *last = std::max(*last, static_cast<double>(channel.times.back()));
+        *scaled = *scaled || channel.path == ChannelPath::kScale;
+        for (size_t k = 1; k < channel.times.size(); ++k) {
+            const double step = static_cast<double>(channel.times[k]) - channel.times[k - 1];
+            if (gap < 0) gap = step;
+            even = even && std::fabs(step - gap) <= 1e-4 * std::max(gap, 1e-3);
+        }
+    }
+    if (asked > 0) return asked;
+    const double rate = gap > 0 ? 1 / gap : 0;
+    return even && rate >= 1 && rate <= 1000 && std::fabs(rate - std::round(rate)) < 1e-3 * rate
+               ? static_cast<int>(std::round(rate))
+               : 24;
+}
+
+bool SameRigidPose(const std::vector<Affine>& x, const std::vector<Affine>& y) {
+    for (size_t j = 0; j < x.size(); ++j) {
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                if (std::fabs(x[j].m[r][c] - y[j].m[r][c]) > 1e-6) return false;
+            }
+            if (std::fabs(x[j].t[r] - y[j].t[r]) > 1e-6 * (1 + std::fabs(y[j].t[r]))) return false;
+        }
+    }
+    return true;
+}
+
+// What leaving scale out costs at one frame: each vertex as the skin places it, against
+// MD5; widens the posed model's box.
+double ScaleError(const Md5Model& model, const SampledFrame& frame, Md5Vector& low, Md5Vector& high) {
+    double error = 0;
+    for (const Md5MeshBlock& block : model.meshes) {
+        for (const Md5Vertex& vertex : block.vertices) {
+            Md5Vector full{0, 0, 0}, rigid{0, 0, 0};
+            for (const Md5Weight& weight : vertex.weights) {
+                const Md5Vector a = Apply(frame.full[static_cast<size_t>(weight.joint)], weight.position);
+                const Md5Vector b = Apply(frame.rigid[static_cast<size_t>(weight.joint)], weight.position);
+                for (size_t k = 0; k < 3; ++k) {
+                    full[k] += weight.bias * a[k];
+                    rigid[k] += weight.bias * b[k];
+                }
+            }
+            error = std::max(error, std::hypot(full[0] - rigid[0], full[1] - rigid[1], full[2] - rigid[2]));
+            for (size_t k = 0; k < 3; ++k) {
+                low[k] = std::min(low[k], rigid[k]);
+                high[k] = std::max(high[k], rigid[k]);
+            }
+        }
+    }
+    return error;
+}
+
+}  // namespace
+
+// Each frame's joints relative to their parents; with `scaled`, how far leaving scale
+// out moves a vertex (*scaleError) against the posed model's size (*size).
+Md5Clip Converter::MakeClip(const std::vector<SampledFrame>& frames, int fps, bool scaled, double* scaleError,
+                            double* size) const {
+    Md5Clip clip;
+    clip.frameRate = fps;
+    *scaleError = 0;
+    Md5Vector low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};  // the posed model
+    for (const SampledFrame& frame : frames) {
+        std::vector<Md5Pose> poses;
+        for (size_t j = 0; j < frame.rigid.size(); ++j) {
+            const int parent = out_.model.joints[j].parent;
+            poses.push_back(PoseOf(parent < 0 ? frame.rigid[j]
+                                              : Multiply(Inverse(frame.rigid[static_cast<size_t>(parent)]), frame.rigid[j])));
+        }
+        clip.frames.push_back(poses);
+        if (scaled) *scaleError = std::max(*scaleError, ScaleError(out_.model, frame, low, high));
+    }
+    *size = std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
+    return clip;
+}
+
 void Converter::AddAnimations() {
     std::set<std::string> names;
     for (size_t a = 0; a < gltf_.animations.size(); ++a) {
         const CheckedAnimation& animation = gltf_.animations[a];
-        double last = 0, gap = -1;
-        bool even = true, scaled = false;
-        for (const CheckedChannel& channel : animation.channels) {
-            last = std::max(last, static_cast<double>(channel.times.back()));
-            scaled = scaled || channel.path == ChannelPath::kScale;
-            for (size_t k = 1; k < channel.times.size(); ++k) {
-                const double step = static_cast<double>(channel.times[k]) - channel.times[k - 1];
-                if (gap < 0) gap = step;
-                even = even && std::fabs(step - gap) <= 1e-4 * std::max(gap, 1e-3);
-            }
-        }
-        int fps = options_.fps;
-        if (fps <= 0) {
-            const double rate = gap > 0 ? 1 / gap : 0;
-            fps = even && rate >= 1 && rate <= 1000 && std::fabs(rate - std::round(rate)) < 1e-3 * rate
-                      ? static_cast<int>(std::round(rate))
-                      : 24;
-        }
+        double last = 0;
+        bool scaled = false;
+        const int fps = SampleRate(animation, options_.fps, &last, &scaled);
         const std::string given = animation.name.empty() ? "animation" + std::to_string(a) : animation.name;
         const std::string name = Unique(SafeFileName(given), names);
         // An animation too long to sample is left out rather than filling memory.
@@ -356,66 +430,23 @@ void Converter::AddAnimations() {
                                     " joint poses)");
             continue;
         }
-        const int count = static_cast<int>(length);
         std::vector<SampledFrame> frames;
         // Frame times as float, as key times are stored: a frame on a key samples that key.
-        for (int f = 0; f < count; ++f) frames.push_back(Sample(&animation, static_cast<float>(static_cast<double>(f) / fps)));
+        for (int f = 0; f < static_cast<int>(length); ++f) {
+            frames.push_back(Sample(&animation, static_cast<float>(static_cast<double>(f) / fps)));
+        }
         // A last frame that repeats the first only closes the loop, which the library's
         // wrap from the last frame to the first does.
-        const auto same = [](const std::vector<Affine>& x, const std::vector<Affine>& y) {
-            for (size_t j = 0; j < x.size(); ++j) {
-                for (int r = 0; r < 3; ++r) {
-                    for (int c = 0; c < 3; ++c) {
-                        if (std::fabs(x[j].m[r][c] - y[j].m[r][c]) > 1e-6) return false;
-                    }
-                    if (std::fabs(x[j].t[r] - y[j].t[r]) > 1e-6 * (1 + std::fabs(y[j].t[r]))) return false;
-                }
-            }
-            return true;
-        };
-        if (frames.size() > 1 && same(frames.back().rigid, frames.front().rigid)) frames.pop_back();
-
-        Md5Clip clip;
-        clip.frameRate = fps;
-        double scaleError = 0;
-        Md5Vector low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};  // the posed model
-        for (const SampledFrame& frame : frames) {
-            std::vector<Md5Pose> poses;
-            for (size_t j = 0; j < frame.rigid.size(); ++j) {
-                const int parent = out_.model.joints[j].parent;
-                poses.push_back(PoseOf(parent < 0 ? frame.rigid[j]
-                                                  : Multiply(Inverse(frame.rigid[static_cast<size_t>(parent)]), frame.rigid[j])));
-            }
-            clip.frames.push_back(poses);
-            // What leaving scale out costs: each vertex as the skin places it, against MD5.
-            for (const Md5MeshBlock& block : scaled ? out_.model.meshes : std::vector<Md5MeshBlock>()) {
-                for (const Md5Vertex& vertex : block.vertices) {
-                    Md5Vector full{0, 0, 0}, rigid{0, 0, 0};
-                    for (const Md5Weight& weight : vertex.weights) {
-                        const Md5Vector a = Apply(frame.full[static_cast<size_t>(weight.joint)], weight.position);
-                        const Md5Vector b = Apply(frame.rigid[static_cast<size_t>(weight.joint)], weight.position);
-                        for (size_t k = 0; k < 3; ++k) {
-                            full[k] += weight.bias * a[k];
-                            rigid[k] += weight.bias * b[k];
-                        }
-                    }
-                    scaleError = std::max(scaleError, std::hypot(full[0] - rigid[0], full[1] - rigid[1], full[2] - rigid[2]));
-                    for (size_t k = 0; k < 3; ++k) {
-                        low[k] = std::min(low[k], rigid[k]);
-                        high[k] = std::max(high[k], rigid[k]);
-                    }
-                }
-            }
-        }
+        if (frames.size() > 1 && SameRigidPose(frames.back().rigid, frames.front().rigid)) frames.pop_back();
+        double scaleError = 0, size = 0;
+        out_.clips.push_back(MakeClip(frames, fps, scaled, &scaleError, &size));
+        out_.clipNames.push_back(name);
         // Said where it moves a vertex by more than a float holds at the model's size.
-        const std::string moved =
-            OfTheModelsSize(scaleError, std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]));
+        const std::string moved = OfTheModelsSize(scaleError, size);
         if (scaled && !moved.empty()) {
             out_.warnings.push_back("animation " + name + " animates scale, which MD5 cannot hold: left out, which moves a "
                                     "vertex by up to " + moved);
         }
-        out_.clips.push_back(clip);
-        out_.clipNames.push_back(name);
     }
 }
 

@@ -39,105 +39,147 @@ bool OddSquare(float coordinate) {
     return std::isfinite(square) && std::fmod(square, 2.0) != 0.0;
 }
 
-}  // namespace
+// One picture being drawn: the camera, the depth buffer (1 / distance; 0 = empty) and
+// the lights, which turn with the camera.
+struct Canvas {
+    Canvas(const Camera& view, Image& picture)
+        : camera(view),
+          image(picture),
+          width(picture.Width()),
+          height(picture.Height()),
+          depth(static_cast<size_t>(width) * height, 0.0f),
+          cx(width / 2.0f),
+          cy(height / 2.0f),
+          key(Unit(view.right * -0.5f + view.up * 0.8f + view.forward * -0.6f)),
+          fill(Unit(view.right * 0.8f + view.up * 0.1f + view.forward * -0.4f)) {}
 
-double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& camera, Image& image) {
-    const int width = image.Width(), height = image.Height();
-    std::vector<float> depth(static_cast<size_t>(width) * height, 0.0f);  // 1 / distance; 0 = empty
-    const float cx = width / 2.0f, cy = height / 2.0f;
-    const Vec3 key = Unit(camera.right * -0.5f + camera.up * 0.8f + camera.forward * -0.6f);
-    const Vec3 fill = Unit(camera.right * 0.8f + camera.up * 0.1f + camera.forward * -0.4f);
+    const Camera& camera;
+    Image& image;
+    const int width, height;
+    std::vector<float> depth;
+    const float cx, cy;
+    const Vec3 key, fill;
+};
 
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) image.At(x, y) = Background(y, height);
+// The triangle's corners on the picture; false when one lies behind the camera.
+bool Project(const Canvas& canvas, const StreamTriangle& triangle, Projected p[3]) {
+    const Camera& camera = canvas.camera;
+    bool visible = true;
+    for (int i = 0; i < 3; ++i) {
+        const StreamVertex& v = triangle.corners[i];
+        const Vec3 relative = Vec3{v.position[0], v.position[1], v.position[2]} - camera.eye;
+        const float z = Dot(relative, camera.forward);
+        if (!(z > 1e-3f)) visible = false;  // behind the camera, or not a number
+        p[i] = {canvas.cx + Dot(relative, camera.right) / z * camera.focal,
+                canvas.cy - Dot(relative, camera.up) / z * camera.focal, 1.0f / z};
     }
+    return visible;
+}
 
-    for (const StreamTriangle& triangle : triangles) {
-        Projected p[3];
-        bool visible = true;
-        for (int i = 0; i < 3; ++i) {
-            const StreamVertex& v = triangle.corners[i];
-            const Vec3 relative = Vec3{v.position[0], v.position[1], v.position[2]} - camera.eye;
-            const float z = Dot(relative, camera.forward);
-            if (!(z > 1e-3f)) visible = false;  // behind the camera, or not a number
-            p[i] = {cx + Dot(relative, camera.right) / z * camera.focal, cy - Dot(relative, camera.up) / z * camera.focal,
-                    1.0f / z};
-        }
-        if (!visible) continue;
-        const Vec3 front{triangle.front[0], triangle.front[1], triangle.front[2]};
-        const StreamVertex& first = triangle.corners[0];
-        const Vec3 toEye = camera.eye - Vec3{first.position[0], first.position[1], first.position[2]};
-        if (Dot(front, toEye) < 0) continue;  // a one-sided triangle seen from behind
-        const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[1].y - p[0].y) * (p[2].x - p[0].x);
-        if (!(std::fabs(area) > 1e-12f)) continue;
-        // The box on the picture, one pixel outside it at the most (then empty).
-        const int left = std::max(0, PixelIndex(std::floor(std::min({p[0].x, p[1].x, p[2].x})), -1, width));
-        const int right = std::min(width - 1, PixelIndex(std::ceil(std::max({p[0].x, p[1].x, p[2].x})), -1, width));
-        const int top = std::max(0, PixelIndex(std::floor(std::min({p[0].y, p[1].y, p[2].y})), -1, height));
-        const int bottom = std::min(height - 1, PixelIndex(std::ceil(std::max({p[0].y, p[1].y, p[2].y})), -1, height));
-        const Color base = kPalette[static_cast<size_t>(triangle.mesh) % (sizeof(kPalette) / sizeof(kPalette[0]))];
-        for (int y = top; y <= bottom; ++y) {
-            for (int x = left; x <= right; ++x) {
-                const float px = x + 0.5f, py = y + 0.5f;
-                float b[3];
-                for (int i = 0; i < 3; ++i) {
-                    const Projected& a = p[(i + 1) % 3];
-                    const Projected& c = p[(i + 2) % 3];
-                    b[i] = ((c.x - a.x) * (py - a.y) - (c.y - a.y) * (px - a.x)) / area;
-                }
-                if (b[0] < 0 || b[1] < 0 || b[2] < 0) continue;
-                const float inverseDepth = b[0] * p[0].inverseDepth + b[1] * p[1].inverseDepth + b[2] * p[2].inverseDepth;
-                float& stored = depth[static_cast<size_t>(y) * width + x];
-                if (inverseDepth <= stored) continue;
-                stored = inverseDepth;
-                // Perspective-correct weights for the normal and texture coordinates.
-                float w[3], sum = 0;
-                for (int i = 0; i < 3; ++i) sum += w[i] = b[i] * p[i].inverseDepth;
-                Vec3 normal{0, 0, 0};
-                float u = 0, v = 0;
-                for (int i = 0; i < 3; ++i) {
-                    const StreamVertex& corner = triangle.corners[i];
-                    const float k = w[i] / sum;
-                    normal = normal + Vec3{corner.normal[0], corner.normal[1], corner.normal[2]} * k;
-                    u += corner.texCoord[0] * k;
-                    v += corner.texCoord[1] * k;
-                }
-                normal = Unit(normal);
-                if (Dot(normal, camera.forward) > 0) normal = normal * -1.0f;  // lit from both sides
-                const float diffuse = std::max(0.0f, Dot(normal, key)) * 0.75f + std::max(0.0f, Dot(normal, fill)) * 0.25f;
-                const Vec3 half = Unit(key - camera.forward);
-                const float specular = std::pow(std::max(0.0f, Dot(normal, half)), 40.0f) * 0.35f;
-                const bool checker = OddSquare(u) != OddSquare(v);
-                const float tint = checker ? 0.78f : 1.0f;
-                const float light = 0.28f + 0.85f * diffuse;
-                image.At(x, y) = {std::min(1.0f, base.r * tint * light + specular),
-                                  std::min(1.0f, base.g * tint * light + specular),
-                                  std::min(1.0f, base.b * tint * light + specular)};
+// The colour of a covered pixel from its barycentric weights `b`.
+Color Shade(const Canvas& canvas, const StreamTriangle& triangle, const Projected p[3], const float b[3], Color base) {
+    const Camera& camera = canvas.camera;
+    // Perspective-correct weights for the normal and texture coordinates.
+    float w[3], sum = 0;
+    for (int i = 0; i < 3; ++i) sum += w[i] = b[i] * p[i].inverseDepth;
+    Vec3 normal{0, 0, 0};
+    float u = 0, v = 0;
+    for (int i = 0; i < 3; ++i) {
+        const StreamVertex& corner = triangle.corners[i];
+        const float k = w[i] / sum;
+        normal = normal + Vec3{corner.normal[0], corner.normal[1], corner.normal[2]} * k;
+        u += corner.texCoord[0] * k;
+        v += corner.texCoord[1] * k;
+    }
+    normal = Unit(normal);
+    if (Dot(normal, camera.forward) > 0) normal = normal * -1.0f;  // lit from both sides
+    const float diffuse =
+        std::max(0.0f, Dot(normal, canvas.key)) * 0.75f + std::max(0.0f, Dot(normal, canvas.fill)) * 0.25f;
+    const Vec3 half = Unit(canvas.key - camera.forward);
+    const float specular = std::pow(std::max(0.0f, Dot(normal, half)), 40.0f) * 0.35f;
+    const bool checker = OddSquare(u) != OddSquare(v);
+    const float tint = checker ? 0.78f : 1.0f;
+    const float light = 0.28f + 0.85f * diffuse;
+    return {std::min(1.0f, base.r * tint * light + specular), std::min(1.0f, base.g * tint * light + specular),
+            std::min(1.0f, base.b * tint * light + specular)};
+}
+
+// Every pixel of the triangle's box that it covers nearer than what is drawn there.
+void Fill(Canvas& canvas, const StreamTriangle& triangle, const Projected p[3], float area) {
+    const int width = canvas.width, height = canvas.height;
+    // The box on the picture, one pixel outside it at the most (then empty).
+    const int left = std::max(0, PixelIndex(std::floor(std::min({p[0].x, p[1].x, p[2].x})), -1, width));
+    const int right = std::min(width - 1, PixelIndex(std::ceil(std::max({p[0].x, p[1].x, p[2].x})), -1, width));
+    const int top = std::max(0, PixelIndex(std::floor(std::min({p[0].y, p[1].y, p[2].y})), -1, height));
+    const int bottom = std::min(height - 1, PixelIndex(std::ceil(std::max({p[0].y, p[1].y, p[2].y})), -1, height));
+    const Color base = kPalette[static_cast<size_t>(triangle.mesh) % (sizeof(kPalette) / sizeof(kPalette[0]))];
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            float b[3];
+            for (int i = 0; i < 3; ++i) {
+                const Projected& a = p[(i + 1) % 3];
+                const Projected& c = p[(i + 2) % 3];
+                b[i] = ((c.x - a.x) * (py - a.y) - (c.y - a.y) * (px - a.x)) / area;
             }
+            if (b[0] < 0 || b[1] < 0 || b[2] < 0) continue;
+            const float inverseDepth = b[0] * p[0].inverseDepth + b[1] * p[1].inverseDepth + b[2] * p[2].inverseDepth;
+            float& stored = canvas.depth[static_cast<size_t>(y) * width + x];
+            if (inverseDepth <= stored) continue;
+            stored = inverseDepth;
+            canvas.image.At(x, y) = Shade(canvas, triangle, p, b, base);
         }
     }
+}
 
-    // A soft shadow on the ground under the model, where the background shows.
+void Draw(Canvas& canvas, const StreamTriangle& triangle) {
+    Projected p[3];
+    if (!Project(canvas, triangle, p)) return;
+    const Vec3 front{triangle.front[0], triangle.front[1], triangle.front[2]};
+    const StreamVertex& first = triangle.corners[0];
+    const Vec3 toEye = canvas.camera.eye - Vec3{first.position[0], first.position[1], first.position[2]};
+    if (Dot(front, toEye) < 0) return;  // a one-sided triangle seen from behind
+    const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[1].y - p[0].y) * (p[2].x - p[0].x);
+    if (!(std::fabs(area) > 1e-12f)) return;
+    Fill(canvas, triangle, p, area);
+}
+
+// A soft shadow on the ground under the model, where the background shows; returns
+// the share of pixels the model covers.
+double ShadeGround(Canvas& canvas) {
+    const Camera& camera = canvas.camera;
+    const int width = canvas.width, height = canvas.height;
     size_t covered = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (depth[static_cast<size_t>(y) * width + x] > 0) {
+            if (canvas.depth[static_cast<size_t>(y) * width + x] > 0) {
                 ++covered;
                 continue;
             }
-            const Vec3 ray = Unit(camera.forward * camera.focal + camera.right * (x + 0.5f - cx) +
-                                  camera.up * (cy - y - 0.5f));
+            const Vec3 ray = Unit(camera.forward * camera.focal + camera.right * (x + 0.5f - canvas.cx) +
+                                  camera.up * (canvas.cy - y - 0.5f));
             if (ray.y >= -1e-4f) continue;
             const float t = (camera.groundHeight - camera.eye.y) / ray.y;
             const Vec3 hit = camera.eye + ray * t;
             const Vec3 offset = hit - camera.groundCenter;
             const float d = std::sqrt(offset.x * offset.x + offset.z * offset.z) / camera.groundRadius;
             const float shade = 1.0f - 0.30f * std::exp(-d * d * 1.5f);
-            Color& c = image.At(x, y);
+            Color& c = canvas.image.At(x, y);
             c = {c.r * shade, c.g * shade, c.b * shade};
         }
     }
     return static_cast<double>(covered) / static_cast<double>(static_cast<size_t>(width) * height);
+}
+
+}  // namespace
+
+double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& camera, Image& image) {
+    Canvas canvas(camera, image);
+    for (int y = 0; y < canvas.height; ++y) {
+        for (int x = 0; x < canvas.width; ++x) image.At(x, y) = Background(y, canvas.height);
+    }
+    for (const StreamTriangle& triangle : triangles) Draw(canvas, triangle);
+    return ShadeGround(canvas);
 }
 
 }  // namespace md5tool
