@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Prints the performance figures as a table: medians of repeated runs of loading,
 # posing (the fast, SSE2 and plain kernels side by side) and drawing the large
-# generated model, the peak memory of a load, and Assimp's MD5 import of the same file
+# generated model, md5tool's conversions of a model with many clips, the peak memory of a load, and Assimp's MD5 import of the same file
 # where the assimp_bench target was built. Usage: bench/report.sh [BUILD_FOLDER] (a
 # build made with -DBRMATH_BUILD_BENCH=ON; default build/native).
 set -euo pipefail
@@ -60,6 +60,15 @@ if echo "$main" | grep -q "BM_LoadPhase"; then
 fi
 if echo "$main" | grep -q "BM_TwoPassScan"; then
   echo "| loading as two passes, measured apart (not the library's): every number's place indexed; indexed and every number read | $(time_ms "$main" "TwoPassScan/passes:0") ms, $(time_ms "$main" "TwoPassScan/passes:1") ms | faster than the records read | $(counter "$main" "TwoPassScan/passes:0" bytes_per_second), $(counter "$main" "TwoPassScan/passes:1" bytes_per_second); no checks and no records in it |"
+fi
+# md5tool's conversions on the sample robot with 24 clips.
+if [ -x "$build/bench/convert_bench" ]; then
+  convert=$(medians "$build/bench/convert_bench")
+  load=$(time_ms "$convert" BM_ConvertLoad) check=$(time_ms "$convert" BM_ConvertCheck)
+  exported=$(time_ms "$convert" BM_ConvertExport) write=$(time_ms "$convert" BM_WriteGlb)
+  both=$(awk -v a="$load" -v b="$write" 'BEGIN { print a + b }')
+  echo "| the conversion core on a 24-clip robot in memory: load; check (load and summary); export to .glb; writing the .glb | $load ms, $check ms, $exported ms, $write ms | check <= 1.2 x load, export <= 2 x load and writing | check $(ratio "$check" "$load") x the load, export $(ratio "$exported" "$both") x load and writing |"
+  echo "| md5tool info, check, export of the same model on disk | $(time_ms "$convert" "command:0") ms, $(time_ms "$convert" "command:1") ms, $(time_ms "$convert" "command:2") ms | | export $(ratio "$(time_ms "$convert" "command:2")" "$(time_ms "$convert" "command:0")") x info |"
 fi
 if [ -x "$build/bench/load_memory" ]; then
   echo "| peak memory while loading | $("${pin[@]}" "$build/bench/load_memory") | <= 1.5 x | |"

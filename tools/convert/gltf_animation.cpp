@@ -83,13 +83,22 @@ std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton)
 
 std::vector<Affine> LocalTransforms(const brmath::ModelRecords& skeleton, const std::vector<brmath::Matrix4>& matrices,
                                     const GltfSpace& space) {
-    std::vector<Affine> locals(static_cast<size_t>(skeleton.jointCount));
-    for (int j = 0; j < skeleton.jointCount; ++j) {
-        const Affine global = FromMatrix(matrices[static_cast<size_t>(j)]);
+    const size_t count = static_cast<size_t>(skeleton.jointCount);
+    std::vector<Affine> locals(count);
+    // Each parent's inverse once, however many children it has.
+    std::vector<Affine> inverses(count);
+    std::vector<bool> inverted(count, false);
+    for (size_t j = 0; j < count; ++j) {
+        const Affine global = FromMatrix(matrices[j]);
         const brmath::Joint* parent = skeleton.joints[j].parent;
-        const Affine local =
-            parent != nullptr ? Multiply(Inverse(FromMatrix(matrices[static_cast<size_t>(parent->index)])), global) : global;
-        locals[static_cast<size_t>(j)] = space.Transform(local);
+        if (parent == nullptr) {
+            locals[j] = space.Transform(global);
+            continue;
+        }
+        const size_t p = static_cast<size_t>(parent->index);
+        if (!inverted[p]) inverses[p] = Inverse(FromMatrix(matrices[p]));
+        inverted[p] = true;
+        locals[j] = space.Transform(Multiply(inverses[p], global));
     }
     return locals;
 }
@@ -108,9 +117,9 @@ tinygltf::Animation MakeAnimation(brmath::Actor& actor, const std::vector<brmath
     for (int f = 0; f <= frames.frameCount; ++f) times.push_back(static_cast<float>(f / rate));
     int input = -1;
     for (size_t joint = 0; joint < driven.size(); ++joint) {
-        bool moves = false;
-        for (const auto& pose : poses) moves = moves || !SameTransform(pose[joint], rest[joint]);
-        if (!driven[joint] && !moves) continue;
+        bool moves = driven[joint];
+        for (size_t f = 0; f < poses.size() && !moves; ++f) moves = !SameTransform(poses[f][joint], rest[joint]);
+        if (!moves) continue;
         std::vector<float> translations, rotations;
         JointKeys(poses, joint, translations, rotations);
         if (input < 0) input = buffer.Add(times, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, 1, 0, true);

@@ -18,6 +18,9 @@ class BufferWriter {
 public:
     explicit BufferWriter(tinygltf::Model& model) : model_(model) { model_.buffers.emplace_back(); }
 
+    // Room for `bytes` in all, so that the buffer grows without being copied over.
+    void Reserve(size_t bytes) { model_.buffers[0].data.reserve(bytes); }
+
     // Appends values as one view and one accessor; min and max are set for `bounded`.
     // `target` 0 gives the view no target (animation data, inverse bind matrices).
     template <typename T>

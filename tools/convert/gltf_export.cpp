@@ -77,6 +77,21 @@ void SkinBindPose(LoadedModel& loaded) {
     actor.SkinVertices();
 }
 
+// About the bytes the buffer takes: each vertex's attributes (eight weights at most) and
+// each triangle's indices; each clip's keys, a translation and a rotation a joint.
+size_t BufferEstimate(const brmath::Actor& actor) {
+    size_t bytes = static_cast<size_t>(actor.jointCount) * 64;
+    for (int m = 0; m < actor.meshCount; ++m) {
+        bytes += static_cast<size_t>(actor.meshes[m].vertexCount) * (12 + 12 + 8 + 2 * (8 + 16));
+        bytes += static_cast<size_t>(actor.meshes[m].triangleCount) * 12;
+    }
+    for (int c = 0; c < actor.animationCount; ++c) {
+        const size_t keys = static_cast<size_t>(std::max(actor.animations[c].frameCount, 0)) + 1;
+        bytes += keys * (4 + static_cast<size_t>(actor.jointCount) * (12 + 16));
+    }
+    return bytes + 4096;
+}
+
 // Nodes 0 to J-1: the joints in their bind pose, in glTF's space; their inverse bind matrices.
 std::vector<float> AddSkeleton(Build& build) {
     const brmath::Actor& actor = build.Actor();
@@ -218,14 +233,36 @@ void ReplaceNames(Build& build) {
     if (replaced && !before) build.Warn(kReplacedNamesWarning);
 }
 
+// A stream that appends to a string with room made ahead: a string stream grows by
+// copying what it holds, which on a buffer of megabytes is most of an export's time.
+class StringSink : public std::streambuf {
+public:
+    explicit StringSink(size_t room) { text_.reserve(room); }
+    std::string Take() { return std::move(text_); }
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+        text_.append(bytes, static_cast<size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) text_.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+
+private:
+    std::string text_;
+};
+
 // The glTF's files: one .glb or embedded .gltf, or the images, the buffer and the JSON.
 void WriteFiles(Build& build, bool binary, TextureWriter& textures) {
     tinygltf::TinyGLTF writer;
-    std::ostringstream stream;
+    StringSink sink(build.model.buffers[0].data.size() * (binary ? 1 : 2) + (1 << 20));
+    std::ostream stream(&sink);
     const std::string& output = build.request.output;
     if (binary || build.request.embed) {
         writer.WriteGltfSceneToStream(&build.model, stream, !binary, binary);
-        build.result.files.emplace_back(output, stream.str());
+        build.result.files.emplace_back(output, sink.Take());
         return;
     }
     // The buffer beside the JSON, named after it; the JSON comes last.
@@ -233,7 +270,7 @@ void WriteFiles(Build& build, bool binary, TextureWriter& textures) {
     const std::string binPath = (fs::path(output).parent_path() / binName).string();
     const std::vector<unsigned char>& data = build.model.buffers[0].data;
     writer.WriteGltfSceneToStream(&build.model, stream, true, false);
-    nlohmann::json document = nlohmann::json::parse(stream.str());
+    nlohmann::json document = nlohmann::json::parse(sink.Take());
     document["buffers"][0]["uri"] = UriOf(binName);
     build.result.files = textures.beside;
     build.result.files.emplace_back(binPath, std::string(data.begin(), data.end()));
@@ -286,6 +323,7 @@ ExportResult ExportGltf(LoadedModel& loaded, FileSet& files, const ExportRequest
     build.model.asset.generator = "md5tool " BRMATH_VERSION_STRING;
     build.space.scale = request.scale;
     build.mesh.name = fs::path(loaded.mesh).stem().string();
+    build.buffer.Reserve(BufferEstimate(*loaded.actor));
     const std::vector<float> inverseBinds = AddSkeleton(build);
     TextureWriter textures(build.model, build.buffer, files, request.output, binary || request.embed);
     AddPrimitives(build, textures);
