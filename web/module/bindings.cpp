@@ -25,7 +25,7 @@ void AddFile(convert::MemoryFiles& files, const std::string& name, const val& by
     files.Add(name, std::move(data));
 }
 
-std::unique_ptr<brmath_web::WebModel> LoadModel(const convert::MemoryFiles& files, const std::string& mesh) {
+std::unique_ptr<brmath_web::WebModel> LoadModel(convert::MemoryFiles& files, const std::string& mesh) {
     return std::make_unique<brmath_web::WebModel>(files, mesh);
 }
 

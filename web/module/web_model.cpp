@@ -38,7 +38,7 @@ std::string DiagnosticsJson(const convert::Diagnostics& diagnostics) {
     return records.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-WebModel::WebModel(const convert::MemoryFiles& files, const std::string& mesh) : files_(files) {
+WebModel::WebModel(convert::MemoryFiles& files, const std::string& mesh) : files_(std::move(files)) {
     model_ = convert::LoadModel(files_, mesh);
 }
 

@@ -17,8 +17,8 @@ std::string DiagnosticsJson(const convert::Diagnostics& diagnostics);
 class WebModel {
 public:
     // Reads `mesh` (a name in `files`) and the clips beside it, as MD5_LoadActor does;
-    // the files are the model's own from then on.
-    WebModel(const convert::MemoryFiles& files, const std::string& mesh);
+    // the files move into the model, which keeps them (`files` is left empty).
+    WebModel(convert::MemoryFiles& files, const std::string& mesh);
 
     bool Ok() const { return model_.loaded; }
     // What the load said: the warnings, then why it failed when it did.
