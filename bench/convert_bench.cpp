@@ -42,7 +42,7 @@ std::string Glb() {
     convert::ExportRequest request;
     request.output = "robot.glb";
     convert::ExportResult result = convert::ExportGltf(model, Files(), request);
-    return result.ok ? result.files[0].second : std::string();
+    return result.ok ? std::move(result.files[0].second) : std::string();
 }
 
 void BM_ConvertExport(benchmark::State& state) {
