@@ -3,8 +3,8 @@
 // A glTF model checked whole, once, after parsing: every index in range, every accessor
 // within its view and buffer (its stride honoured), every vertex index below the vertex
 // count, every joint number below its skin's joint count, the nodes a forest. What
-// md5tool reads of a glTF file it reads from here, decoded, so that no later use can
-// reach outside the data.
+// the conversions read of a glTF file they read from here, decoded, so that no later
+// use can reach outside the data.
 #include <array>
 #include <cstdint>
 #include <string>

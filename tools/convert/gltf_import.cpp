@@ -1,4 +1,4 @@
-// md5tool import's conversion: the joints of one skin as an MD5 skeleton in its bind
+// glTF import's conversion: the joints of one skin as an MD5 skeleton in its bind
 // pose (from the inverse bind matrices), the skin's meshes weighted in joint space,
 // other meshes bound rigidly, the animations sampled into frames, all turned from
 // glTF's y-up space into MD5's z-up space.

@@ -1,6 +1,6 @@
 #pragma once
 
-// md5tool import: a skinned glTF model as MD5 files, from its checked form.
+// glTF import: a skinned glTF model as MD5 files, from its checked form.
 #include <string>
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// MD5 mesh and animation text, as md5tool import writes it: MD5Version 10, a
+// MD5 mesh and animation text, as import writes it: MD5Version 10, a
 // commandline, tidy tab-separated records, and numbers that read back as the same
 // floats. Everything is in MD5's own terms: model-space joints, joint-space weights,
 // orientations as x, y, z with w negative (w is completed from them on reading).

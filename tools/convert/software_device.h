@@ -1,6 +1,6 @@
 #pragma once
 
-// The two-call drawing device md5tool hands the library.
+// The two-call drawing device the tools hand the library, which records what is drawn.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -1,3 +1,3 @@
-// tinygltf's code, compiled once for every md5tool file that includes its header.
+// tinygltf's code, compiled once for every file that includes its header.
 #define TINYGLTF_IMPLEMENTATION
 #include "tinygltf_settings.h"

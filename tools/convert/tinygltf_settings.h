@@ -1,7 +1,7 @@
 #pragma once
 
-// tinygltf as md5tool uses it: no image decoding or encoding (md5tool reads and writes
-// images itself, or not at all), and the nlohmann-json md5tool includes itself.
+// tinygltf as the conversions use it: no image decoding or encoding (they read and
+// write images themselves, or not at all), and the nlohmann-json they include themselves.
 #include <nlohmann/json.hpp>
 
 #define TINYGLTF_NO_STB_IMAGE
