@@ -28,22 +28,14 @@ convert::MemoryFiles Sample() {
     return files;
 }
 
-std::vector<std::string> Listed(convert::MemoryFiles& files, const char* pattern) {
-    std::vector<std::string> names;
-    files.List(pattern, [](void* context, const char* name) {
-        static_cast<std::vector<std::string>*>(context)->push_back(name);
-    }, &names);
-    return names;
-}
-
 TEST(ConvertTest, MemoryFilesListAsAWindowsFolderAndFindNamesEitherWay) {
     convert::MemoryFiles files;
     for (const char* name : {"m/walk_left.md5anim", "m/WALKFAST.MD5ANIM", "m/walk.md5anim", "m/sub/x.md5anim",
                              "other.md5anim", "m/walk.md5anim.bak"}) {
         files.Add(name, name);
     }
-    EXPECT_EQ(Listed(files, "m\\*.md5anim"), (std::vector<std::string>{"walk.md5anim", "WALKFAST.MD5ANIM", "walk_left.md5anim"}));
-    EXPECT_EQ(Listed(files, ".\\*.md5anim"), std::vector<std::string>{"other.md5anim"});
+    EXPECT_EQ(convert::ListedNames(files, "m\\*.md5anim"), (std::vector<std::string>{"walk.md5anim", "WALKFAST.MD5ANIM", "walk_left.md5anim"}));
+    EXPECT_EQ(convert::ListedNames(files, ".\\*.md5anim"), std::vector<std::string>{"other.md5anim"});
     ASSERT_NE(files.Bytes("./m\\walk.md5anim"), nullptr);
     EXPECT_EQ(*files.Bytes("m/walk.md5anim"), "m/walk.md5anim");
     EXPECT_EQ(files.Bytes("m/missing.md5anim"), nullptr);

@@ -28,14 +28,7 @@ void Count(const brmath::Animation& clip, ClipCheck& check) {
 std::string MeshBeside(FileSet& files, const std::string& clip, size_t* unchosen) {
     const fs::path folder = fs::path(clip).parent_path().empty() ? fs::path(".") : fs::path(clip).parent_path();
     std::vector<fs::path> meshes;
-    struct Listing {
-        const fs::path* folder;
-        std::vector<fs::path>* meshes;
-    } listing{&folder, &meshes};
-    files.List((folder.string() + "\\*.md5mesh").c_str(), [](void* context, const char* name) {
-        const Listing& at = *static_cast<const Listing*>(context);
-        at.meshes->push_back(*at.folder / name);
-    }, &listing);
+    for (const std::string& name : ListedNames(files, folder.string() + "\\*.md5mesh")) meshes.push_back(folder / name);
     std::sort(meshes.begin(), meshes.end());
     if (meshes.size() <= 1) return meshes.empty() ? "" : meshes[0].string();
     const std::string clipName = Lower(fs::path(clip).stem().string());

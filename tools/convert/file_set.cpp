@@ -16,6 +16,14 @@ std::string NormalName(const std::string& path) {
     return name;
 }
 
+std::vector<std::string> ListedNames(brmath::FileSource& files, const std::string& pattern) {
+    std::vector<std::string> names;
+    files.List(pattern.c_str(), [](void* context, const char* name) {
+        static_cast<std::vector<std::string>*>(context)->push_back(name);
+    }, &names);
+    return names;
+}
+
 bool FileSet::ReadWhole(const char* path, char** data, size_t* size) {
     *data = nullptr;
     *size = 0;

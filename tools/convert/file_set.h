@@ -4,6 +4,7 @@
 // later a game's archives. The library's readers take them through the same seam.
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/file_source.h"
 
@@ -15,6 +16,9 @@ std::string NormalName(const std::string& path);
 
 // What a set says of a name that is there but is no file to read.
 constexpr const char* kNotRegular = "not a regular file";
+
+// The names a source lists for a pattern such as "models\\*.md5anim", in its order.
+std::vector<std::string> ListedNames(brmath::FileSource& files, const std::string& pattern);
 
 class FileSet : public brmath::FileSource {
 public:

@@ -4,6 +4,8 @@
 #include <array>
 #include <set>
 
+#include "loaded_model.h"
+
 namespace convert {
 
 namespace {
@@ -74,12 +76,6 @@ std::vector<bool> DrivenJoints(const brmath::Actor& actor, const brmath::Animati
 }
 
 }  // namespace
-
-std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton) {
-    std::vector<brmath::Matrix4> matrices;
-    for (int j = 0; j < skeleton.jointCount; ++j) matrices.push_back(skeleton.joints[j].matrix);
-    return matrices;
-}
 
 std::vector<Affine> LocalTransforms(const brmath::ModelRecords& skeleton, const std::vector<brmath::Matrix4>& matrices,
                                     const GltfSpace& space) {

@@ -15,9 +15,6 @@ namespace convert {
 std::vector<Affine> LocalTransforms(const brmath::ModelRecords& skeleton, const std::vector<brmath::Matrix4>& matrices,
                                     const GltfSpace& space);
 
-// The joints' model-space matrices as they stand.
-std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton);
-
 // One animation: the joints as the library poses clip `clip` at each frame, starting
 // from `start` (the joints as the load left them), and a last key at count / frameRate
 // equal to the first, so that a looping player wraps as the library does. A joint gets

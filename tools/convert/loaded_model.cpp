@@ -55,9 +55,7 @@ void Collect(void* context, brmath::Notice kind, const char* path, int line, con
 }
 
 void KeepBindPose(void* context, const brmath::ModelRecords& model) {
-    std::vector<brmath::Matrix4>& pose = *static_cast<Collector*>(context)->bindPose;
-    pose.clear();
-    for (int j = 0; j < model.jointCount; ++j) pose.push_back(model.joints[j].matrix);
+    *static_cast<Collector*>(context)->bindPose = JointMatrices(model);
 }
 
 // Runs one read with a report, and turns what it said into records.
@@ -89,18 +87,13 @@ std::vector<std::string> LoadedClipFiles(FileSet& files, const std::string& mesh
                                          const std::vector<std::string>& leftOut, int clipCount) {
     char folder[1024];
     if (!brmath::GetMeshFolder(mesh.c_str(), folder, sizeof(folder))) return {};
-    struct Listing {
-        std::string folder;
-        const std::vector<std::string>* leftOut;
-        std::vector<std::string> names;
-    } listing{folder, &leftOut, {}};
-    files.List((listing.folder + "\\*.md5anim").c_str(), [](void* context, const char* name) {
-        Listing& at = *static_cast<Listing*>(context);
-        const std::string path = at.folder + "\\" + name;
-        if (std::find(at.leftOut->begin(), at.leftOut->end(), path) == at.leftOut->end()) at.names.push_back(name);
-    }, &listing);
-    if (static_cast<int>(listing.names.size()) != clipCount) listing.names.clear();
-    return listing.names;
+    std::vector<std::string> names;
+    for (const std::string& name : ListedNames(files, std::string(folder) + "\\*.md5anim")) {
+        const std::string path = std::string(folder) + "\\" + name;
+        if (std::find(leftOut.begin(), leftOut.end(), path) == leftOut.end()) names.push_back(name);
+    }
+    if (static_cast<int>(names.size()) != clipCount) names.clear();
+    return names;
 }
 
 std::vector<std::string> ClipNames(const LoadedModel& model) {
@@ -136,6 +129,12 @@ std::string MessageLine(const Diagnostic& diagnostic) {
     return where + (diagnostic.severity == Severity::kError ? ": error: " : ": warning: ") + diagnostic.text;
 }
 
+std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton) {
+    std::vector<brmath::Matrix4> matrices;
+    for (int j = 0; j < skeleton.jointCount; ++j) matrices.push_back(skeleton.joints[j].matrix);
+    return matrices;
+}
+
 LoadedModel LoadModel(FileSet& files, const std::string& mesh) {
     LoadedModel model;
     model.mesh = mesh;
@@ -151,7 +150,7 @@ LoadedModel LoadModel(FileSet& files, const std::string& mesh) {
     if (!model.loaded) return model;
     model.clipFiles = LoadedClipFiles(files, mesh, collector.clipPathsLeftOut, model.actor->animationCount);
     model.clipNames = ClipNames(model);
-    for (int j = 0; j < model.actor->jointCount; ++j) model.loadedPose.push_back(model.actor->joints[j].matrix);
+    model.loadedPose = JointMatrices(*model.actor);
     model.loadedBox = PosedBoxOf(*model.actor);
     SayReplacedNames(model);
     return model;

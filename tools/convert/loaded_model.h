@@ -27,6 +27,9 @@ struct LoadedModel {
     PosedBox loadedBox;                       // around the vertices as the load left them
 };
 
+// The joints' model-space matrices as they stand.
+std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton);
+
 // Reads `mesh` and every clip beside it from `files`, each file once. Warnings of one
 // kind past twenty are counted in one more warning; names that are not UTF-8 are said.
 LoadedModel LoadModel(FileSet& files, const std::string& mesh);

@@ -20,14 +20,19 @@ namespace fs = std::filesystem;
 
 using NamedFiles = std::vector<std::pair<std::string, std::string>>;
 
+// Clip c's text, with its bounds as far as they are known (zero boxes before).
+std::string ClipText(const Conversion& conversion, size_t c, const std::string& commandline) {
+    Md5Clip clip = conversion.clips[c];
+    clip.bounds.resize(clip.frames.size());
+    return WriteMd5Anim(conversion.model, clip, commandline);
+}
+
 // The mesh first, then a clip an animation.
 NamedFiles WrittenFiles(const std::string& name, const Conversion& conversion, const std::string& commandline) {
     NamedFiles files;
     files.emplace_back(name + ".md5mesh", WriteMd5Mesh(conversion.model, commandline));
     for (size_t c = 0; c < conversion.clips.size(); ++c) {
-        Md5Clip clip = conversion.clips[c];
-        clip.bounds.resize(clip.frames.size());
-        files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5anim", WriteMd5Anim(conversion.model, clip, commandline));
+        files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5anim", ClipText(conversion, c, commandline));
     }
     return files;
 }
@@ -51,10 +56,8 @@ void FillBounds(LoadedModel& loaded, const std::string& name, Conversion& conver
     }
 }
 
-// The files as written at last, bounds and all, and the clips as the library numbered them.
-void Finish(ImportResult& result, const LoadedModel& loaded, const Conversion& conversion,
-            const std::string& commandline) {
-    result.files = WrittenFiles(result.name, conversion, commandline);
+// The counts, and the clips as the library numbered them.
+void Count(ImportResult& result, const LoadedModel& loaded, const Conversion& conversion) {
     result.joints = static_cast<long long>(conversion.model.joints.size());
     result.meshes = static_cast<long long>(conversion.model.meshes.size());
     for (const Md5MeshBlock& block : conversion.model.meshes) {
@@ -103,15 +106,19 @@ ImportResult ImportMd5Files(FileSet& files, const ImportRequest& request) {
 
     const std::string commandline = ImportCommandLine(request);
     result.name = SafeFileName(request.name.empty() ? fs::u8path(request.model).stem().string() : request.name);
+    NamedFiles md5 = WrittenFiles(result.name, conversion, commandline);
     MemoryFiles written;
-    for (auto& [file, bytes] : WrittenFiles(result.name, conversion, commandline)) written.Add(file, std::move(bytes));
+    for (const auto& [file, bytes] : md5) written.Add(file, bytes);
     LoadedModel loaded = LoadModel(written, result.name + ".md5mesh");
     if (!loaded.loaded || loaded.actor->animationCount != static_cast<int>(conversion.clips.size())) {
         return fail("the library does not read what was written: " +
                     (loaded.loaded ? std::string("a clip left out") : loaded.failure.text));
     }
     FillBounds(loaded, result.name, conversion);
-    Finish(result, loaded, conversion, commandline);
+    // The clips written again with their bounds; the mesh stays as it was written.
+    for (size_t c = 0; c < conversion.clips.size(); ++c) md5[c + 1].second = ClipText(conversion, c, commandline);
+    result.files = std::move(md5);
+    Count(result, loaded, conversion);
     result.ok = true;
     return result;
 }

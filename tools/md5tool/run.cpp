@@ -1,6 +1,5 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
