@@ -4,6 +4,7 @@
 // later a game's archives. The library's readers take them through the same seam.
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_source.h"
@@ -46,7 +47,6 @@ public:
 class MemoryFiles final : public FileSet {
 public:
     void Add(const std::string& name, std::string bytes) { files_[NormalName(name)] = std::move(bytes); }
-    const std::map<std::string, std::string>& Files() const { return files_; }
 
     const std::string* Bytes(const std::string& name, std::string* refused = nullptr) override;
     void List(const char* pattern, NameVisitor visit, void* context) override;

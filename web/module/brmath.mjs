@@ -21,15 +21,11 @@ function plainName(name) {
   return base === '' || base === '.' || base === '..' ? null : base;
 }
 
-// A message as md5tool prints it: "FILE:LINE: warning: TEXT".
-function lineOf(record) {
-  return `${record.line > 0 ? `${record.file}:${record.line}` : record.file}: ${record.severity}: ${record.text}`;
-}
-
-// The core's records ({file, line, severity, text}) and their lines.
+// The core's records ({file, line, severity, text, message}) and their lines, as md5tool
+// prints them ("FILE:LINE: warning: TEXT").
 function said(json) {
   const diagnostics = JSON.parse(json);
-  return { diagnostics, messages: diagnostics.map(lineOf) };
+  return { diagnostics, messages: diagnostics.map((record) => record.message) };
 }
 
 class Model {
@@ -130,7 +126,7 @@ class BRMath {
   // Reads a .md5mesh with every .md5anim beside it, as MD5_LoadActor does. `files`:
   // file name to Uint8Array (a mesh, its clips, its images). With several meshes,
   // options.mesh names the one to read. The model has ok, error, diagnostics (what the
-  // reader said, as {file, line, severity, text}), messages (the same as md5tool's
+  // reader said, as {file, line, severity, text, message}), messages (the same as md5tool's
   // lines), clips, joints and meshes.
   load(files, options = {}) {
     const meshes = this.meshesIn(files);

@@ -33,7 +33,8 @@ std::string DiagnosticsJson(const convert::Diagnostics& diagnostics) {
         records.push_back({{"file", diagnostic.file},
                            {"line", diagnostic.line},
                            {"severity", diagnostic.severity == convert::Severity::kError ? "error" : "warning"},
-                           {"text", diagnostic.text}});
+                           {"text", diagnostic.text},
+                           {"message", convert::MessageLine(diagnostic)}});
     }
     return records.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

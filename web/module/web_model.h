@@ -11,7 +11,8 @@
 
 namespace brmath_web {
 
-// Diagnostics as JSON: [{file, line, severity, text}].
+// Diagnostics as JSON: [{file, line, severity, text, message}], the message being the
+// line md5tool prints for it.
 std::string DiagnosticsJson(const convert::Diagnostics& diagnostics);
 
 class WebModel {
