@@ -15,6 +15,7 @@
 #include "commands.h"
 #include "support/corpus.h"
 #include "support/float_bits.h"
+#include "support/md5tool_run.h"
 #include "support/png_pixels.h"
 #include "support/sample_models.h"
 #include "support/temp_folder.h"
@@ -24,17 +25,8 @@ namespace {
 
 const std::string kSampleMesh = std::string(BRMATH_SAMPLES_DIR) + "/robot/robot.md5mesh";
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result Tool(std::vector<std::string> args) {
-    args.insert(args.begin(), "md5tool");
-    std::ostringstream out, err;
-    const int status = md5tool::Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using Result = brmath_test::ToolRun;
+const auto Tool = brmath_test::RunMd5tool;
 
 using brmath_test::ReadPng;
 

@@ -10,6 +10,7 @@
 #include "md5/read_failure.h"
 #include "md5/text_file.h"
 #include "md5/text_scan.h"
+#include "clip_joints.h"
 #include "utf8_text.h"
 
 namespace convert {
@@ -121,6 +122,39 @@ void SayReplacedNames(LoadedModel& model) {
     if (replaced) model.warnings.push_back(Warning(model.mesh, kReplacedNamesWarning));
 }
 
+// A set as a declared model's mesh sees it: no clips beside it, since its clips are the
+// declaration's.
+class ListingNothing final : public FileSet {
+public:
+    explicit ListingNothing(FileSet& files) : files_(files) {}
+    const std::string* Bytes(const std::string& name, std::string* refused) override { return files_.Bytes(name, refused); }
+    bool Has(const std::string& name) override { return files_.Has(name); }
+    void List(const char*, NameVisitor, void*) override {}
+
+private:
+    FileSet& files_;
+};
+
+void LoadDeclaredClips(LoadedModel& model, FileSet& files, const GameModel& game) {
+    for (const DeclaredClip& clip : game.clips) {
+        const std::string* text = files.Bytes(clip.path);
+        std::string why;
+        Diagnostic failure;
+        if (text == nullptr) {
+            why = "cannot be read";
+        } else if (!ClipJointsMatch(*text, *model.actor, game.mesh, clip.path, &why)) {
+        } else if (!LoadClip(model, clip.path, &model.warnings, &failure)) {
+            why = MessageLine(failure);
+        } else {
+            model.clipFiles.push_back(clip.path);
+            model.clipNames.push_back(clip.alias);
+            continue;
+        }
+        ++model.clipsLeftOut;
+        model.warnings.push_back(Warning(clip.file, "anim " + clip.alias + ": \"" + clip.path + "\": " + why + "; left out", clip.line));
+    }
+}
+
 }  // namespace
 
 std::string MessageLine(const Diagnostic& diagnostic) {
@@ -153,6 +187,20 @@ LoadedModel LoadModel(FileSet& files, const std::string& mesh) {
     model.loadedPose = JointMatrices(*model.actor);
     model.loadedBox = PosedBoxOf(*model.actor);
     SayReplacedNames(model);
+    return model;
+}
+
+LoadedModel LoadGameModel(FileSet& files, const GameModel& game) {
+    if (!game.declared) return LoadModel(files, game.mesh);
+    auto view = std::make_unique<ListingNothing>(files);
+    LoadedModel model = LoadModel(*view, game.mesh);
+    model.view = std::move(view);
+    model.warnings.insert(model.warnings.begin(), game.notes.begin(), game.notes.end());
+    if (!model.loaded) return model;
+    model.clipNames.clear();
+    LoadDeclaredClips(model, files, game);
+    model.loadedPose = JointMatrices(*model.actor);
+    model.loadedBox = PosedBoxOf(*model.actor);
     return model;
 }
 

@@ -9,12 +9,14 @@
 #include "actor/actor.h"
 #include "diagnostics.h"
 #include "file_set.h"
+#include "game_model.h"
 #include "posed_box.h"
 
 namespace convert {
 
 struct LoadedModel {
     std::string mesh;                      // the mesh's name in its set
+    std::unique_ptr<FileSet> view;         // the set as the actor sees it, when not the caller's
     std::unique_ptr<brmath::Actor> actor;  // reads from the set it was loaded from
     bool loaded = false;
     Diagnostic failure;                    // why not, when not loaded
@@ -33,6 +35,11 @@ std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton)
 // Reads `mesh` and every clip beside it from `files`, each file once. Warnings of one
 // kind past twenty are counted in one more warning; names that are not UTF-8 are said.
 LoadedModel LoadModel(FileSet& files, const std::string& mesh);
+
+// Reads a model of a game base: its mesh, then its declaration's clips in order, each
+// named by its alias (a clip whose skeleton is not the mesh's left out with a warning
+// naming both); a mesh with no declaration takes the clips beside it.
+LoadedModel LoadGameModel(FileSet& files, const GameModel& game);
 
 // Reads one more clip into a loaded model (its skeleton in place); false with the failure.
 bool LoadClip(LoadedModel& model, const std::string& clip, Diagnostics* warnings, Diagnostic* failure);

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -24,6 +26,25 @@ bool ParseFramesASecond(const std::string& text, int* fps) {
     return true;
 }
 
+// What --clip gave: a number goes to *clip, anything else to *name.
+void ClipOption(const std::string& text, int* clip, std::string* name) {
+    char* end = nullptr;
+    const long long number = std::strtoll(text.c_str(), &end, 10);
+    if (!text.empty() && *end == '\0' && number >= INT_MIN && number <= INT_MAX) {
+        *clip = static_cast<int>(number);
+    } else {
+        *name = text;
+    }
+}
+
+// --base, on the commands that read a model.
+void AddBaseOption(CLI::App* command, std::vector<std::string>& bases) {
+    command->add_option("--base", bases,
+                        "a game folder (its loose files over its .pk4 archives) or a .pk4 to find the model in; "
+                        "repeat for a mod over the game, the later winning. MESH may then be a model declaration's "
+                        "or an entityDef's name, or a mesh's path inside the base");
+}
+
 }  // namespace
 
 Command AddInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
@@ -33,6 +54,7 @@ Command AddInfoCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                 "thing the library left out (a refused clip, records past a declared count, a track naming no joint).");
     info->add_option("MESH", options->mesh, "the .md5mesh file (clips are the .md5anim files beside it)")->required();
     info->add_flag("--strict", options->strict, "exit with 1 when anything was left out");
+    AddBaseOption(info, options->bases);
     return {info, [options, &out, &err] { return Info(*options, out, err); }};
 }
 
@@ -56,12 +78,15 @@ Command AddPoseCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                 "with --json, every joint matrix, every vertex with its normal and tangent frame, and the vertex "
                 "stream a device receives.");
     pose->add_option("MESH", options->mesh, "the .md5mesh file")->required();
-    CLI::Option* clip = pose->add_option("--clip", options->clip, "the clip's index (default 0)");
+    auto clipText = std::make_shared<std::string>();
+    AddBaseOption(pose, options->bases);
+    CLI::Option* clip = pose->add_option("--clip", *clipText, "the clip's number or name (default 0)");
     pose->add_option("--frame", options->frames, "a frame to pose at; repeat for several (default: as loaded)");
     pose->add_flag("--json", options->json,
                    "print the whole state as JSON whose numbers read back as the exact floats (docs/pose-json.md)");
-    return {pose, [options, clip, &out, &err] {
+    return {pose, [options, clip, clipText, &out, &err] {
                 options->clipGiven = clip->count() > 0;
+                ClipOption(*clipText, &options->clip, &options->clipName);
                 return Pose(*options, out, err);
             }};
 }
@@ -74,7 +99,9 @@ Command AddRenderCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                   "labelled contact sheet, a numbered sequence of PNG files (-o name-%04d.png) or an animated PNG "
                   "(--apng).");
     render->add_option("MESH", options->mesh, "the .md5mesh file")->required();
-    CLI::Option* clip = render->add_option("--clip", options->clip, "the clip's index (default 0)");
+    auto clipText = std::make_shared<std::string>();
+    AddBaseOption(render, options->bases);
+    CLI::Option* clip = render->add_option("--clip", *clipText, "the clip's number or name (default 0)");
     CLI::Option* frame = render->add_option("--frame", options->frame, "the frame to draw (default 0)");
     render->add_option("--frames", options->frames, "frames A:B:STEP (A up to B, B excluded) as a contact sheet")
         ->excludes(frame);
@@ -94,8 +121,9 @@ Command AddRenderCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                        "the PNG file to write; - for standard output; a name with a %d field (walk-%04d.png, "
                        "at most 16 digits wide) writes one file per frame")
         ->required();
-    return {render, [options, progress, clip, &out, &err] {
+    return {render, [options, progress, clip, clipText, &out, &err] {
                 options->clipGiven = clip->count() > 0;
+                ClipOption(*clipText, &options->clip, &options->clipName);
                 options->progressInPlace = &err == &std::cerr && isatty(fileno(stderr)) != 0;
                 options->progress = *progress || options->progressInPlace;
                 return Render(*options, out, err);
@@ -111,15 +139,18 @@ Command AddExportCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     command->add_option("MESH", options->mesh, "the .md5mesh file (clips are the .md5anim files beside it)")->required();
     command->add_option("-o,--output", options->output, "OUT.glb (binary) or OUT.gltf (JSON, the buffer in OUT.bin beside it)")
         ->required();
-    CLI::Option* clip = command->add_option("--clip", options->clip, "export this clip only (default: all)");
+    auto clipText = std::make_shared<std::string>();
+    AddBaseOption(command, options->bases);
+    CLI::Option* clip = command->add_option("--clip", *clipText, "export this clip only, by number or name (default: all)");
     command->add_option("--scale", options->scale, "metres per model unit (default 1)");
     command->add_flag("--embed", options->embed, "with .gltf, embed the buffer in the JSON");
     command->add_option("--max-weights", options->maxWeights,
                         "weights a vertex, the largest kept and scaled to sum to one (default 8; 4 for clients "
                         "that read only JOINTS_0 and WEIGHTS_0)");
     return {command,
-            [options, clip, &out, &err] {
+            [options, clip, clipText, &out, &err] {
                 options->clipGiven = clip->count() > 0;
+                ClipOption(*clipText, &options->clip, &options->clipName);
                 return Export(*options, out, err);
             },
             true};

@@ -1,5 +1,10 @@
 #include "command_support.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "decl_set.h"
+#include "game_folders.h"
 #include "gltf_space.h"
 #include "wording.h"
 
@@ -14,6 +19,45 @@ convert::LoadedModel LoadForCommand(DiskFiles& files, const std::string& mesh, s
     PrintDiagnostics(model.warnings, err);
     if (!model.loaded) PrintDiagnostics({model.failure}, err);
     return model;
+}
+
+convert::LoadedModel LoadForCommand(ModelFiles& files, const std::string& model, std::ostream& said, std::ostream& err) {
+    std::error_code code;
+    files.fromBase = !files.bases.empty() && !std::filesystem::is_regular_file(std::filesystem::u8path(model), code);
+    convert::LoadedModel loaded;
+    if (!files.fromBase) {
+        loaded = convert::LoadModel(files.disk, model);
+    } else if (OpenBases(files.bases, &files.base, err)) {
+        convert::Diagnostics declared;
+        convert::DeclSet decls;
+        decls.ReadBase(files.base, &declared);
+        files.game = convert::ChooseModel(files.base, decls, model);
+        if (files.game.found) loaded = convert::LoadGameModel(files.base, files.game);
+        PrintDiagnostics(files.base.Messages(), said);
+        PrintDiagnostics(declared, said);
+        if (!files.game.found) {
+            PrintDiagnostics(files.game.notes, said);
+            loaded.failure = files.game.failure;
+            if (loaded.failure.file.empty()) loaded.failure.file = model;
+        }
+    } else {
+        return loaded;
+    }
+    PrintDiagnostics(loaded.warnings, said);
+    if (!loaded.loaded) PrintDiagnostics({loaded.failure}, err);
+    return loaded;
+}
+
+bool ClipByName(const convert::LoadedModel& model, const std::string& name, int* clip, std::ostream& err) {
+    if (name.empty()) return true;
+    for (size_t c = 0; c < model.clipNames.size(); ++c) {
+        if (model.clipNames[c] == name) {
+            *clip = static_cast<int>(c);
+            return true;
+        }
+    }
+    err << model.mesh << ": error: no clip named \"" << name << "\"\n";
+    return false;
 }
 
 std::string NoClipMessage(const std::string& mesh, long long clip, int clips) {

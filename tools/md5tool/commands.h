@@ -18,6 +18,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 struct InfoOptions {
     std::string mesh;
+    std::vector<std::string> bases;  // game folders or .pk4 files, a later one winning
     bool strict = false;  // what was left out makes the exit status 1
 };
 int Info(const InfoOptions& options, std::ostream& out, std::ostream& err);
@@ -33,6 +34,8 @@ struct PoseOptions {
     std::string mesh;
     int clip = 0;
     bool clipGiven = false;
+    std::string clipName;  // a clip asked for by name
+    std::vector<std::string> bases;
     std::vector<int> frames;
     bool json = false;
 };
@@ -42,6 +45,8 @@ struct RenderOptions {
     std::string mesh;
     int clip = 0;
     bool clipGiven = false;
+    std::string clipName;  // a clip asked for by name
+    std::vector<std::string> bases;
     int frame = 0;
     std::string frames;  // "A:B:STEP" (B excluded) for a contact sheet, or empty
     std::string size = "480x480";
@@ -62,6 +67,8 @@ struct ExportOptions {
     std::string output;  // .glb, or .gltf (JSON, the buffer beside it unless `embed`)
     int clip = 0;
     bool clipGiven = false;  // else every clip
+    std::string clipName;  // a clip asked for by name
+    std::vector<std::string> bases;
     double scale = 1;        // model units to metres
     bool embed = false;
     int maxWeights = 8;      // weights a vertex, the largest kept

@@ -49,16 +49,18 @@ convert::ExportRequest ExportRequestOf(const ExportOptions& options) {
 
 }  // namespace
 
-int Export(const ExportOptions& options, std::ostream& out, std::ostream& err) {
-    if (!ValidOptions(options, err)) return kBadUsage;
-    DiskFiles files;
-    convert::LoadedModel model = LoadForCommand(files, options.mesh, err);
-    if (!model.loaded) return kBadInput;
+int Export(const ExportOptions& given, std::ostream& out, std::ostream& err) {
+    if (!ValidOptions(given, err)) return kBadUsage;
+    ExportOptions options = given;
+    ModelFiles files;
+    files.bases = options.bases;
+    convert::LoadedModel model = LoadForCommand(files, options.mesh, err, err);
+    if (!model.loaded || !ClipByName(model, options.clipName, &options.clip, err)) return kBadInput;
     if (options.clipGiven && options.clip < 0) {
         err << NoClipMessage(options.mesh, options.clip, model.actor->animationCount) << "\n";
         return kBadInput;
     }
-    const convert::ExportResult result = convert::ExportGltf(model, files, ExportRequestOf(options));
+    const convert::ExportResult result = convert::ExportGltf(model, files.Files(), ExportRequestOf(options));
     PrintDiagnostics(result.diagnostics, err);
     if (!result.ok) return kBadInput;
     std::string error;

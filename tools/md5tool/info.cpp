@@ -66,21 +66,27 @@ void PrintClips(const convert::ModelSummary& summary, std::ostream& out) {
     }
 }
 
+// Where a base's model came from: its mesh's archive or folder, its skin and offset.
+void PrintGameModel(ModelFiles& files, std::ostream& out) {
+    const convert::GameModel& game = files.game;
+    out << "mesh: " << game.mesh << " (in " << files.base.Where(game.mesh) << ")\n";
+    if (!game.skin.empty()) out << "skin: " << game.skin << "\n";
+    if (game.hasOffset) out << "offset: " << Point(game.offset[0], game.offset[1], game.offset[2]) << "\n";
+}
+
 }  // namespace
 
 int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
-    DiskFiles files;
-    const convert::LoadedModel model = convert::LoadModel(files, options.mesh);
-    PrintDiagnostics(model.warnings, out);
-    if (!model.loaded) {
-        PrintDiagnostics({model.failure}, err);
-        return kBadInput;
-    }
+    ModelFiles files;
+    files.bases = options.bases;
+    const convert::LoadedModel model = LoadForCommand(files, options.mesh, out, err);
+    if (!model.loaded) return kBadInput;
     const brmath::Actor& actor = *model.actor;
-    const convert::ModelSummary summary = convert::Summarize(model, files);
+    const convert::ModelSummary summary = convert::Summarize(model, files.Files());
     out << options.mesh << ": " << Counted(summary.joints, "joint", "joints") << ", "
         << Counted(static_cast<long long>(summary.meshes.size()), "mesh", "meshes") << ", "
         << Counted(static_cast<long long>(summary.clips.size()), "clip", "clips") << "\n";
+    if (files.fromBase) PrintGameModel(files, out);
     out << "joints:\n";
     for (int j = 0; j < actor.jointCount; ++j) {
         if (actor.joints[j].parent == nullptr) PrintJointTree(actor.joints[j], out);

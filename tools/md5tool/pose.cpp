@@ -116,10 +116,12 @@ void PrintText(brmath::Actor& actor, const char* label, std::ostream& out) {
 
 }  // namespace
 
-int Pose(const PoseOptions& options, std::ostream& out, std::ostream& err) {
-    DiskFiles files;
-    const convert::LoadedModel model = LoadForCommand(files, options.mesh, err);
-    if (!model.loaded) return kBadInput;
+int Pose(const PoseOptions& given, std::ostream& out, std::ostream& err) {
+    PoseOptions options = given;
+    ModelFiles files;
+    files.bases = options.bases;
+    const convert::LoadedModel model = LoadForCommand(files, options.mesh, err, err);
+    if (!model.loaded || !ClipByName(model, options.clipName, &options.clip, err)) return kBadInput;
     brmath::Actor& actor = *model.actor;
     if (!options.frames.empty() || options.clipGiven) {
         if (!actor.SetAnimation(options.clip)) {

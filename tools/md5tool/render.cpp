@@ -82,7 +82,7 @@ private:
 
 // The model or glTF file to draw, read once, with the frames it gives.
 struct Drawn {
-    DiskFiles files;
+    ModelFiles files;
     convert::LoadedModel model;
     brmath::Actor none;  // a glTF file has no actor
     GltfScene scene;
@@ -91,10 +91,10 @@ struct Drawn {
     std::unique_ptr<FrameSource> source;
 };
 
-bool Open(const RenderOptions& options, Drawn& drawn, std::ostream& err) {
+bool Open(RenderOptions& options, Drawn& drawn, std::ostream& err) {
     if (IsGltfPath(options.mesh)) {
         std::string error;
-        if (!drawn.scene.Load(drawn.files, options.mesh, &error)) {
+        if (!drawn.scene.Load(drawn.files.disk, options.mesh, &error)) {
             err << options.mesh << ": error: " << error << "\n";
             return false;
         }
@@ -106,8 +106,9 @@ bool Open(const RenderOptions& options, Drawn& drawn, std::ostream& err) {
         drawn.source = std::make_unique<GltfFrameSource>(drawn.none, drawn.scene, options.clip);
         return true;
     }
-    drawn.model = LoadForCommand(drawn.files, options.mesh, err);
-    if (!drawn.model.loaded) return false;
+    drawn.files.bases = options.bases;
+    drawn.model = LoadForCommand(drawn.files, options.mesh, err, err);
+    if (!drawn.model.loaded || !ClipByName(drawn.model, options.clipName, &options.clip, err)) return false;
     brmath::Actor& actor = *drawn.model.actor;
     drawn.posing = actor.SetAnimation(options.clip);
     if (!drawn.posing && options.clipGiven) {
@@ -158,7 +159,8 @@ double DrawFrames(const RenderOptions& options, const RenderPlan& plan, FrameSou
 
 }  // namespace
 
-int Render(const RenderOptions& options, std::ostream& out, std::ostream& err) {
+int Render(const RenderOptions& given, std::ostream& out, std::ostream& err) {
+    RenderOptions options = given;
     RenderPlan plan;
     if (!PlanRender(options, &plan, err)) return kBadUsage;
     Drawn drawn;

@@ -1,0 +1,160 @@
+// A game's base as md5tool reads it: .pk4 archives and loose folders, model declarations
+// and the messages for what the game would refuse.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "archive_layer.h"
+#include "game_base.h"
+#include "support/game_files.h"
+#include "support/md5tool_run.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using brmath_test::Pk4;
+using brmath_test::RunMd5tool;
+
+std::unique_ptr<convert::ArchiveLayer> Layer(const std::string& name, std::string bytes) {
+    return std::make_unique<convert::ArchiveLayer>(name, std::make_unique<convert::ArchiveInMemory>(std::move(bytes)));
+}
+
+std::string Said(const convert::Diagnostics& diagnostics) {
+    std::string text;
+    for (const convert::Diagnostic& diagnostic : diagnostics) text += convert::MessageLine(diagnostic) + "\n";
+    return text;
+}
+
+// Sets a little-endian field of the first directory record.
+std::string Patched(std::string archive, int field, uint32_t value, int width) {
+    const size_t end = archive.size() - 22;
+    size_t directory = 0;
+    for (int b = 3; b >= 0; --b) directory = directory << 8 | static_cast<unsigned char>(archive[end + 16 + b]);
+    for (int b = 0; b < width; ++b) archive[directory + field + b] = static_cast<char>(value >> (8 * b));
+    return archive;
+}
+
+TEST(GameBaseTest, EntriesReadBackExactlyAndLaterLayersWin) {
+    const std::string text(5000, 'x');
+    const std::string binary("\x01\x02\x00\xff", 4);
+    convert::GameBase base;
+    base.AddLayer(Layer("pak000.pk4", Pk4({{"Models/A.txt", text}, {"models/b.bin", binary}, {"models/z.md5anim", "z"}})));
+    base.AddLayer(Layer("pak001.pk4", Pk4({{"models\\c.md5anim", "c"}, {"MODELS/b.bin", "later"}})));
+    ASSERT_NE(base.Bytes("models/a.TXT"), nullptr);
+    EXPECT_EQ(*base.Bytes("models\\a.txt"), text);
+    EXPECT_EQ(*base.Bytes("models/B.bin"), "later");
+    EXPECT_EQ(base.Where("models/b.bin"), "pak001.pk4");
+    EXPECT_EQ(base.Bytes("models/none"), nullptr);
+    std::vector<std::string> listed;
+    base.List(".\\models\\*.MD5ANIM", [](void* context, const char* name) {
+        static_cast<std::vector<std::string>*>(context)->push_back(name);
+    }, &listed);
+    EXPECT_EQ(listed, (std::vector<std::string>{"c.md5anim", "z.md5anim"}));
+    EXPECT_EQ(Said(base.Messages()), "");
+}
+
+TEST(GameBaseTest, RefusesEntriesAndDirectoriesItCannotTrust) {
+    const std::string one = Pk4({{"def/a.def", std::string(3000, 'a')}});
+    const std::pair<std::string, std::string> cases[] = {
+        {Pk4({{"../up.def", "x"}}), "entry \"../up.def\" names a place outside the archive; left out"},
+        {Pk4({{"/root.def", "x"}}), "entry \"/root.def\" names a place outside the archive"},
+        {Pk4({{"C:/drive.def", "x"}}), "entry \"C:/drive.def\" names a place outside the archive"},
+        {Patched(one, 8, 1, 2), "entry \"def/a.def\" is encrypted; left out"},
+        {Patched(one, 10, 12, 2), "uses compression method 12, which is not read"},
+        {Patched(one, 24, 0x7fffffff, 4), "would be larger than 1 GiB"},
+        {Patched(one, 24, 900000, 4), "would inflate more than 1000 times its size"},
+        {Pk4({{"a.def", "1"}, {"A.DEF", "2"}}), "entry \"A.DEF\" is in the archive twice; the first is read"},
+        {one.substr(0, one.size() - 30) + one.substr(one.size() - 22), "pak.pk4: error: has a truncated or inconsistent directory"},
+        {"PK\x05\x06 not really", "pak.pk4: error: is not a zip archive"},
+    };
+    for (const auto& [archive, message] : cases) {
+        convert::GameBase base;
+        base.AddLayer(Layer("pak.pk4", archive));
+        EXPECT_NE(Said(base.Messages()).find(message), std::string::npos) << message << "\n" << Said(base.Messages());
+    }
+    // Data that does not inflate to what the directory says.
+    std::string damaged = one;
+    damaged[40] = static_cast<char>(damaged[40] ^ 0x55);
+    convert::GameBase base;
+    base.AddLayer(Layer("pak.pk4", damaged));
+    EXPECT_EQ(base.Bytes("def/a.def"), nullptr);
+    EXPECT_NE(Said(base.Messages()).find("pak.pk4: error: \"def/a.def\" "), std::string::npos) << Said(base.Messages());
+}
+
+TEST(GameBaseTest, InfoShowsADeclaredModelByItsAliases) {
+    const brmath_test::TempFolder folder;
+    const brmath_test::GameFiles game = brmath_test::WriteGameFiles(folder);
+    // The mod's loose walk (the zigzag clip, ten frames) wins over the archive's.
+    for (const std::string name : {"monster_rig", "monster_rig_entity", "Monster_Rig"}) {
+        const auto run = RunMd5tool({"info", name, "--base", game.base, "--base", game.mod});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(name + ": 2 joints, 1 mesh, 2 clips"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("mesh: models/md5/rig/rig.md5mesh (in " + game.base + "/pak000.pk4)"), std::string::npos);
+        EXPECT_NE(run.out.find("skin: skins/rig_red\noffset: (0, 0, 4)\n"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("  0 walk: 10 frames at 30 fps"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("  1 zig: 10 frames at 30 fps"), std::string::npos);
+        EXPECT_NE(run.out.find("def/zz.def:1: warning: rig_base previously defined at def/rig.def:2"), std::string::npos);
+        EXPECT_NE(run.out.find("def/rig.def:2: warning: model rig_base: passed over 1 channel (the game's own use)"),
+                  std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("passed over 1 frame command block "), std::string::npos);
+    }
+    // Without the mod, the archive's walk; a mesh path takes the clips beside it.
+    const auto plain = RunMd5tool({"info", "rig_base", "--base", game.base + "/pak000.pk4"});
+    EXPECT_NE(plain.out.find("  0 walk: 2 frames"), std::string::npos) << plain.out << plain.err;
+    const auto mesh = RunMd5tool({"info", "MODELS/md5/rig/rig.md5mesh", "--base", game.base});
+    EXPECT_NE(mesh.out.find("  0 beside: 2 frames"), std::string::npos) << mesh.out << mesh.err;
+    // Clips by alias.
+    const auto posed = RunMd5tool({"pose", "monster_rig", "--base", game.base, "--clip", "zig", "--frame", "3"});
+    EXPECT_NE(posed.out.find("frame 3 of clip 1 (zig)"), std::string::npos) << posed.out << posed.err;
+    const auto unknown = RunMd5tool({"pose", "monster_rig", "--base", game.base, "--clip", "run"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no clip named \"run\""), std::string::npos) << unknown.err;
+    const auto missing = RunMd5tool({"info", "monster_imp", "--base", game.base});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("no model declaration, entityDef or mesh named \"monster_imp\""), std::string::npos);
+}
+
+TEST(GameBaseTest, SaysWhyTheGameWouldRefuseADeclaration) {
+    const std::string rig = std::string(BRMATH_TEST_DATA_DIR) + "/rig/";
+    const std::string mesh = "mesh models/rig.md5mesh\n";
+    std::string walk = brmath_test::ReadFileBytes(rig + "walk.md5anim");
+    std::string other = walk;
+    other.replace(other.find("\"hip\""), 5, "\"knee\"");
+    std::string chain;
+    for (int m = 0; m < 20; ++m) chain += "model m" + std::to_string(m) + " { inherit m" + std::to_string(m + 1) + " }\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"model m { " + mesh + " bogus }", "m.def:2: error: unknown token \"bogus\"; the game refuses this model"},
+        {"model m {\n inherit m }", "m.def:2: error: inherit: \"m\" inherits from itself"},
+        {"model m { inherit n }\nmodel n { inherit m }", "inherit: \"m\" inherits from itself"},
+        {"model m { inherit m0 }\n" + chain, "inherit: a chain deeper than 16 declarations"},
+        {"model m {\n" + mesh, "m.def:1: error: the braces of \"m\" are never closed"},
+        {"model m {\n mesh \"models/rig.md5mesh }", "m.def:2: error: a quoted text opened here is never closed"},
+        {"model m { mesh " + std::string(1100, 'a') + " }", "error: a token longer than 1024 characters"},
+        {"/* model m {", "m.def:1: error: a comment opened here is never closed"},
+        {"model m {\n mesh ../rig.md5mesh }", "m.def:2: error: mesh \"../rig.md5mesh\" leads outside the base"},
+        {"model m {\n mesh models/none.md5mesh }", "m.def:2: error: mesh \"models/none.md5mesh\" is not in the base"},
+        {"model m { mesh models/rig.tga }", "is not a .md5mesh file"},
+        {"model m {\n anim a models/walk.md5anim\n" + mesh + "}", "m.def:2: error: anim \"a\" comes before any mesh"},
+        {"model m { " + mesh + "anim a\n/models/x.md5anim }", "m.def:2: warning: anim a: \"/models/x.md5anim\" leads outside the base; left out"},
+        {"model m { " + mesh + "anim a models/none.md5anim }", "anim a: \"models/none.md5anim\" is not in the base; left out"},
+        {"model m { " + mesh + "anim a models/other.md5anim }",
+         "joint 1 is \"knee\" (parent 0) where models/rig.md5mesh has \"hip\" (parent 0); left out"},
+        {"model m { " + mesh + "anim a models/walk.md5anim anim a models/other.md5anim }",
+         "anim \"a\" is declared twice; the first is kept"},
+    };
+    const brmath_test::TempFolder folder;
+    for (const auto& [def, message] : cases) {
+        const std::string pk4 = folder.Write("m.pk4", Pk4({{"def/m.def", def},
+                                                           {"models/rig.md5mesh", brmath_test::ReadFileBytes(rig + "rig.md5mesh")},
+                                                           {"models/walk.md5anim", walk},
+                                                           {"models/other.md5anim", other}}));
+        const auto run = RunMd5tool({"info", "m", "--base", pk4});
+        EXPECT_NE((run.out + run.err).find(message), std::string::npos) << message << "\n" << run.out << run.err;
+    }
+}
+
+}  // namespace

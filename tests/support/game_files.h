@@ -1,0 +1,29 @@
+#pragma once
+
+// A small game base made at run time, laid out as the game lays out its files: a game
+// folder with two .pk4 archives and a mod folder of loose files over it.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace brmath_test {
+
+struct GameFiles {
+    std::string base;  // base/, holding pak000.pk4 and pak001.pk4
+    std::string mod;   // mod/, loose files
+};
+
+// In pak000.pk4: the test rig's mesh under models/md5/rig/ and its clips under
+// models/md5/anims/, a beside.md5anim next to the mesh (which no declaration names),
+// def/rig.def with `model rig_base`, `model monster_rig` (inheriting it, with a skin,
+// an offset, a channel and a frame command) and `entityDef monster_rig_entity`.
+// pak001.pk4 replaces nothing but adds def/zz.def declaring rig_base again. The mod
+// folder's loose Models/MD5/Anims/WALK.md5anim (the zigzag clip) wins over pak000's walk.
+GameFiles WriteGameFiles(const TempFolder& folder);
+
+// A .pk4 of the given files, name and bytes in turn.
+std::string Pk4(const std::vector<std::pair<std::string, std::string>>& files);
+
+}  // namespace brmath_test
