@@ -10,6 +10,8 @@
 
 #include "archive_layer.h"
 #include "game_base.h"
+#include "image_program.h"
+#include "surface_maps.h"
 #include "support/game_files.h"
 #include "support/md5tool_run.h"
 #include "support/temp_folder.h"
@@ -101,6 +103,10 @@ TEST(GameBaseTest, InfoShowsADeclaredModelByItsAliases) {
         EXPECT_NE(run.out.find("def/rig.def:2: warning: model rig_base: passed over 1 channel (the game's own use)"),
                   std::string::npos) << run.out;
         EXPECT_NE(run.out.find("passed over 1 frame command block "), std::string::npos);
+        EXPECT_NE(run.out.find("materials:\n  0 models/rig/red\n    diffuse models/rig/red_d.tga\n"
+                               "    normal addnormals(models/rig/red_local, heightmap(models/rig/red_h, 4))\n"
+                               "    specular models/rig/red_s\n"),
+                  std::string::npos) << run.out;
     }
     // Without the mod, the archive's walk; a mesh path takes the clips beside it.
     const auto plain = RunMd5tool({"info", "rig_base", "--base", game.base + "/pak000.pk4"});
@@ -116,6 +122,22 @@ TEST(GameBaseTest, InfoShowsADeclaredModelByItsAliases) {
     const auto missing = RunMd5tool({"info", "monster_imp", "--base", game.base});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("no model declaration, entityDef or mesh named \"monster_imp\""), std::string::npos);
+}
+
+TEST(GameBaseTest, ImageProgramsBuildNormalMaps) {
+    // Heights rising 64 a column: each slope is 64 a pixel, so heightmap(_, 4) leans
+    // every normal 45 degrees against x.
+    convert::RgbaImage ramp;
+    ramp.width = 4;
+    ramp.height = 1;
+    for (int p = 0; p < 16; ++p) ramp.pixels.push_back(p % 4 == 3 ? 255 : static_cast<uint8_t>(p / 4 * 64));
+    const convert::RgbaImage normals = convert::HeightToNormals(ramp, 4);
+    EXPECT_EQ(std::vector<uint8_t>(normals.At(1, 0), normals.At(1, 0) + 4), (std::vector<uint8_t>{38, 128, 218, 255}));
+    // Adding a flat map changes nothing; the sum is taken at the first map's size.
+    const convert::RgbaImage flat = convert::SolidImage(128, 128, 255);
+    const convert::RgbaImage sum = convert::AddNormals(normals, flat);
+    EXPECT_EQ(sum.pixels, normals.pixels);
+    EXPECT_EQ(convert::AddNormals(flat, normals).width, 1);
 }
 
 TEST(GameBaseTest, SaysWhyTheGameWouldRefuseADeclaration) {

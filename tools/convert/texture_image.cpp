@@ -1,5 +1,6 @@
 #include "texture_image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -89,6 +90,36 @@ bool ReadTextureImage(FileSet& files, const std::string& path, TextureImage* ima
     stbi_image_free(pixels);
     if (!encoded) *error = "out of memory";
     return encoded;
+}
+
+bool DecodeImage(const std::string& bytes, RgbaImage* image, std::string* error) {
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int size = static_cast<int>(std::min<size_t>(bytes.size(), 0x7fffffff));
+    int width = 0, height = 0, channels = 0;
+    if (stbi_info_from_memory(data, size, &width, &height, &channels) == 0) {
+        *error = std::string("not an image stb_image reads (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    if (static_cast<long long>(width) * height > kImagePixelLimit) {
+        *error = "larger than 16384 x 16384 pixels";
+        return false;
+    }
+    stbi_uc* pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 4);
+    if (pixels == nullptr) {
+        *error = std::string("not an image stb_image reads (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    image->width = width;
+    image->height = height;
+    image->pixels.assign(pixels, pixels + static_cast<size_t>(width) * height * 4);
+    stbi_image_free(pixels);
+    return true;
+}
+
+std::string EncodePng(const RgbaImage& image) {
+    std::string png;
+    stbi_write_png_to_func(&AppendBytes, &png, image.width, image.height, 4, image.pixels.data(), image.width * 4);
+    return png;
 }
 
 }  // namespace convert

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "decl_set.h"
 #include "game_folders.h"
 #include "gltf_space.h"
 #include "wording.h"
@@ -29,9 +28,8 @@ convert::LoadedModel LoadForCommand(ModelFiles& files, const std::string& model,
         loaded = convert::LoadModel(files.disk, model);
     } else if (OpenBases(files.bases, &files.base, err)) {
         convert::Diagnostics declared;
-        convert::DeclSet decls;
-        decls.ReadBase(files.base, &declared);
-        files.game = convert::ChooseModel(files.base, decls, model);
+        files.decls.ReadBase(files.base, &declared);
+        files.game = convert::ChooseModel(files.base, files.decls, model);
         if (files.game.found) loaded = convert::LoadGameModel(files.base, files.game);
         PrintDiagnostics(files.base.Messages(), said);
         PrintDiagnostics(declared, said);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "decl_set.h"
 #include "diagnostics.h"
 #include "disk_files.h"
 #include "game_base.h"
@@ -23,6 +24,7 @@ struct ModelFiles {
     DiskFiles disk;
     convert::GameBase base;
     bool fromBase = false;
+    convert::DeclSet decls;   // the base's declarations, when fromBase
     convert::GameModel game;  // the model the base gave, when fromBase
     convert::FileSet& Files() { return fromBase ? static_cast<convert::FileSet&>(base) : disk; }
 };

@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "command_support.h"
 #include "model_summary.h"
+#include "surface_maps.h"
 #include "wording.h"
 
 namespace md5tool {
@@ -74,6 +75,24 @@ void PrintGameModel(ModelFiles& files, std::ostream& out) {
     if (game.hasOffset) out << "offset: " << Point(game.offset[0], game.offset[1], game.offset[2]) << "\n";
 }
 
+// One map of a material: what the material names, and whether it was found.
+std::string MapText(const std::string& text, bool found, const char* fallback) {
+    if (text.empty()) return std::string("none (") + fallback + ")";
+    return text + (found ? "" : std::string(" (not found: ") + fallback + ")");
+}
+
+// Each mesh's material and its three maps, as the game lights it.
+void PrintMaterials(const convert::ModelMaps& maps, std::ostream& out) {
+    out << "materials:\n";
+    for (size_t m = 0; m < maps.meshes.size(); ++m) {
+        const convert::SurfaceMaps& surface = maps.meshes[m];
+        out << "  " << m << " " << surface.material << (surface.declared ? "" : " (no material: the shader's own image)")
+            << "\n    diffuse " << MapText(surface.diffuseText, surface.diffuseFound, "white")
+            << "\n    normal " << MapText(surface.normalText, surface.normalFound, "flat")
+            << "\n    specular " << MapText(surface.specularText, surface.specularFound, "black") << "\n";
+    }
+}
+
 }  // namespace
 
 int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
@@ -92,6 +111,11 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
         if (actor.joints[j].parent == nullptr) PrintJointTree(actor.joints[j], out);
     }
     PrintMeshes(summary, out);
+    if (files.fromBase) {
+        const convert::ModelMaps maps = convert::ReadModelMaps(files.base, files.decls, actor, files.game.skin);
+        PrintDiagnostics(maps.warnings, out);
+        PrintMaterials(maps, out);
+    }
     PrintClips(summary, out);
     if (summary.bounded) {
         out << "bind pose bounds: " << Point(summary.low[0], summary.low[1], summary.low[2]) << " to "
