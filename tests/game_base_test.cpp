@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
@@ -122,6 +123,24 @@ TEST(GameBaseTest, InfoShowsADeclaredModelByItsAliases) {
     const auto missing = RunMd5tool({"info", "monster_imp", "--base", game.base});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("no model declaration, entityDef or mesh named \"monster_imp\""), std::string::npos);
+}
+
+TEST(GameBaseTest, ListsTheModelsOfABase) {
+    const brmath_test::TempFolder folder;
+    const brmath_test::GameFiles game = brmath_test::WriteGameFiles(folder);
+    const auto run = RunMd5tool({"list", "--base", game.base, "--base", game.mod});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "monster_rig: models/md5/rig/rig.md5mesh; clips walk, zig; materials 1 of 1, images 4 of 4\n"
+              "rig_base: models/md5/rig/rig.md5mesh; clips walk; materials 0 of 1, images 0 of 1\n"
+              "monster_rig_entity (entityDef, model monster_rig): models/md5/rig/rig.md5mesh; clips walk, zig; "
+              "materials 1 of 1, images 4 of 4\n");
+    const auto json = RunMd5tool({"list", "--base", game.base, "--json"});
+    const auto listed = nlohmann::json::parse(json.out);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0]["clips"], nlohmann::json({"walk", "zig"}));
+    EXPECT_EQ(listed[0]["images"]["found"], 4);
+    EXPECT_EQ(listed[2]["model"], "monster_rig");
 }
 
 TEST(GameBaseTest, ImageProgramsBuildNormalMaps) {

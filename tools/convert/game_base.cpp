@@ -28,7 +28,7 @@ std::string GameBase::Where(const std::string& name) const {
 }
 
 std::vector<std::string> GameBase::FilesUnder(const std::string& folder, const std::string& ending) const {
-    const std::string prefix = BaseKey(folder) + "/";
+    const std::string prefix = folder.empty() ? "" : BaseKey(folder) + "/";
     const std::string end = BaseKey(ending);
     std::vector<std::string> names;
     for (auto it = index_.lower_bound(prefix); it != index_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {

@@ -38,7 +38,7 @@ public:
     void Say(Diagnostic message) { messages_.push_back(std::move(message)); }
     // Where a file of the base comes from ("base/pak000.pk4"), or empty.
     std::string Where(const std::string& name) const;
-    // The files of a folder (and the folders in it) whose names end in `ending`, as
+    // The files of a folder ("": the whole base) and the folders in it whose names end in `ending`, as
     // their winning layers store them, in the order of their keys.
     std::vector<std::string> FilesUnder(const std::string& folder, const std::string& ending) const;
 

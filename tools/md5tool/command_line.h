@@ -20,5 +20,6 @@ Command AddPoseCommand(CLI::App& app, std::ostream& out, std::ostream& err);
 Command AddRenderCommand(CLI::App& app, std::ostream& out, std::ostream& err);
 Command AddExportCommand(CLI::App& app, std::ostream& out, std::ostream& err);
 Command AddImportCommand(CLI::App& app, std::ostream& out, std::ostream& err);
+Command AddListCommand(CLI::App& app, std::ostream& out, std::ostream& err);
 
 }  // namespace md5tool

@@ -23,6 +23,12 @@ struct InfoOptions {
 };
 int Info(const InfoOptions& options, std::ostream& out, std::ostream& err);
 
+struct ListOptions {
+    std::vector<std::string> bases;
+    bool json = false;
+};
+int List(const ListOptions& options, std::ostream& out, std::ostream& err);
+
 struct CheckOptions {
     std::vector<std::string> files;
     std::string mesh;  // the skeleton clips are read against; default: the one beside them

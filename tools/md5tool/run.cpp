@@ -33,7 +33,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     const Command commands[] = {AddInfoCommand(app, out, err),   AddCheckCommand(app, out, err),
                                 AddPoseCommand(app, out, err),   AddRenderCommand(app, out, err),
-                                AddExportCommand(app, out, err), AddImportCommand(app, out, err)};
+                                AddExportCommand(app, out, err), AddImportCommand(app, out, err),
+                                AddListCommand(app, out, err)};
 
     const char* statuses = "Exit status: 0 success, 1 bad input (a file that does not load or cannot be written), "
                            "2 bad usage.";
@@ -45,7 +46,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         bool known = false;
         for (const CLI::App* command : app.get_subcommands({})) known = known || command->get_name() == args[1];
         if (!known) {
-            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render, export, import)\n";
+            err << "md5tool: unknown command " << args[1] << " (the commands: info, check, pose, render, export, import, list)\n";
             return kBadUsage;
         }
     }
