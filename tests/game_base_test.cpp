@@ -2,6 +2,7 @@
 // and the messages for what the game would refuse.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -12,6 +13,7 @@
 #include "archive_layer.h"
 #include "game_base.h"
 #include "image_program.h"
+#include "rasterizer.h"
 #include "surface_maps.h"
 #include "support/game_files.h"
 #include "support/md5tool_run.h"
@@ -157,6 +159,47 @@ TEST(GameBaseTest, ImageProgramsBuildNormalMaps) {
     const convert::RgbaImage sum = convert::AddNormals(normals, flat);
     EXPECT_EQ(sum.pixels, normals.pixels);
     EXPECT_EQ(convert::AddNormals(flat, normals).width, 1);
+}
+
+// A square facing the camera, lit through a one-pixel normal map: the key light comes
+// from the upper left, so a normal leaning left or up (green below 128: t runs down) is
+// lit more than a flat one, and one leaning right or down less.
+TEST(GameBaseTest, RenderLeansTheLightWithTheNormalMap) {
+    md5tool::Camera camera;
+    camera.eye = {0, 0, -5};
+    camera.right = {1, 0, 0};
+    camera.up = {0, 1, 0};
+    camera.forward = {0, 0, 1};
+    camera.focal = 400;
+    const auto corner = [](float x, float y) {
+        // s along +x, t down the square; the library hands t negated.
+        return convert::StreamVertex{{x, y, 0}, {0, 0, -1}, {x + 0.5f, y - 0.5f}};
+    };
+    std::vector<convert::StreamTriangle> square(2);
+    square[0].corners[0] = corner(-0.5f, 0.5f), square[0].corners[1] = corner(0.5f, 0.5f), square[0].corners[2] = corner(-0.5f, -0.5f);
+    square[1].corners[0] = corner(0.5f, 0.5f), square[1].corners[1] = corner(0.5f, -0.5f), square[1].corners[2] = corner(-0.5f, -0.5f);
+    for (convert::StreamTriangle& triangle : square) {
+        for (int c = 0; c < 3; ++c) {
+            for (int k = 0; k < 3; ++k) triangle.tangent[c][k] = k == 0 ? -1.0f : 0.0f;    // where s falls
+            for (int k = 0; k < 3; ++k) triangle.bitangent[c][k] = k == 1 ? -1.0f : 0.0f;  // where t rises
+        }
+    }
+    const auto brightness = [&](uint8_t r, uint8_t g) {
+        convert::SurfaceMaps maps;
+        maps.diffuse = convert::SolidImage(255, 255, 255);
+        maps.specular = convert::SolidImage(0, 0, 0);
+        const float x = (r - 128) / 127.0f, y = (g - 128) / 127.0f;
+        maps.normal = convert::SolidImage(r, g, static_cast<uint8_t>(std::lround(std::sqrt(1 - x * x - y * y) * 127 + 128)));
+        const std::vector<convert::SurfaceMaps> meshes{maps};
+        md5tool::Image image(64, 64);
+        md5tool::Rasterize(square, camera, image, &meshes);
+        return image.At(32, 32).r;
+    };
+    const float flat = brightness(128, 128);
+    EXPECT_GT(brightness(56, 128), flat);
+    EXPECT_LT(brightness(200, 128), flat);
+    EXPECT_GT(brightness(128, 56), flat);
+    EXPECT_LT(brightness(128, 200), flat);
 }
 
 TEST(GameBaseTest, SaysWhyTheGameWouldRefuseADeclaration) {

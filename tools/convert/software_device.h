@@ -26,6 +26,10 @@ struct StreamTriangle {
     // For a one-sided triangle, the side its front faces (in the device's space): seen
     // from behind, it is not drawn. All zero: drawn from both sides.
     float front[3] = {0, 0, 0};
+    // Each corner's tangent frame in the device's space, when whoever draws it lights
+    // the model with normal maps: the way texture s falls and the way t rises.
+    float tangent[3][3] = {};
+    float bitangent[3][3] = {};
 };
 
 // One call the device received, in order.

@@ -27,8 +27,8 @@ std::string Deflate(const std::string& bytes) {
 
 }  // namespace
 
-void ZipWriter::Add(const std::string& name, const std::string& bytes) {
-    std::string packed = Deflate(bytes);
+void ZipWriter::Add(const std::string& name, const std::string& bytes, bool deflate) {
+    std::string packed = deflate ? Deflate(bytes) : "";
     const uint16_t method = packed.empty() ? 0 : 8;
     if (packed.empty()) packed = bytes;
     const uint32_t crc = static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),

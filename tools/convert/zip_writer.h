@@ -10,7 +10,8 @@ namespace convert {
 class ZipWriter {
 public:
     // Adds a file under `name` ('/' between folders); names are not checked here.
-    void Add(const std::string& name, const std::string& bytes);
+    // Stored files (deflate false) make the same archive with any zlib.
+    void Add(const std::string& name, const std::string& bytes, bool deflate = true);
     // The whole archive: the files, then the directory.
     std::string Finish();
 

@@ -1,6 +1,6 @@
 // The rasterizer: depth buffer, two-sided lighting from the library's normals, a
-// checker pattern from the texture coordinates, each mesh in its own colour, and a
-// soft ground shadow over a light background.
+// checker pattern from the texture coordinates, each mesh in its own colour (or its
+// game's maps), and a soft ground shadow over a light background.
 #include "rasterizer.h"
 
 #include <algorithm>
@@ -42,7 +42,7 @@ bool OddSquare(float coordinate) {
 // One picture being drawn: the camera, the depth buffer (1 / distance; 0 = empty) and
 // the lights, which turn with the camera.
 struct Canvas {
-    Canvas(const Camera& view, Image& picture)
+    Canvas(const Camera& view, Image& picture, const std::vector<convert::SurfaceMaps>* surfaces)
         : camera(view),
           image(picture),
           width(picture.Width()),
@@ -51,7 +51,8 @@ struct Canvas {
           cx(width / 2.0f),
           cy(height / 2.0f),
           key(Unit(view.right * -0.5f + view.up * 0.8f + view.forward * -0.6f)),
-          fill(Unit(view.right * 0.8f + view.up * 0.1f + view.forward * -0.4f)) {}
+          fill(Unit(view.right * 0.8f + view.up * 0.1f + view.forward * -0.4f)),
+          maps(surfaces) {}
 
     const Camera& camera;
     Image& image;
@@ -59,7 +60,26 @@ struct Canvas {
     std::vector<float> depth;
     const float cx, cy;
     const Vec3 key, fill;
+    const std::vector<convert::SurfaceMaps>* maps;
 };
+
+// The pixel of an image at texture coordinates (s, t), t running down from its top,
+// repeated beyond 0..1; channels from 0 to 1.
+Vec3 Sample(const convert::RgbaImage& image, float s, float t) {
+    const double fs = static_cast<double>(s) - std::floor(static_cast<double>(s));
+    const double ft = static_cast<double>(t) - std::floor(static_cast<double>(t));
+    const int x = std::isfinite(fs) ? std::min(image.width - 1, static_cast<int>(fs * image.width)) : 0;
+    const int y = std::isfinite(ft) ? std::min(image.height - 1, static_cast<int>(ft * image.height)) : 0;
+    const uint8_t* p = image.At(x, y);
+    return {p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f};
+}
+
+// The corners' values of a triangle's attribute, weighted.
+Vec3 Blend(const float (&values)[3][3], const float k[3]) {
+    Vec3 sum{0, 0, 0};
+    for (int i = 0; i < 3; ++i) sum = sum + Vec3{values[i][0], values[i][1], values[i][2]} * k[i];
+    return sum;
+}
 
 // The triangle's corners on the picture; false when one lies behind the camera.
 bool Project(const Canvas& canvas, const StreamTriangle& triangle, Projected p[3]) {
@@ -76,32 +96,62 @@ bool Project(const Canvas& canvas, const StreamTriangle& triangle, Projected p[3
     return visible;
 }
 
-// The colour of a covered pixel from its barycentric weights `b`.
-Color Shade(const Canvas& canvas, const StreamTriangle& triangle, const Projected p[3], const float b[3], Color base) {
-    const Camera& camera = canvas.camera;
-    // Perspective-correct weights for the normal and texture coordinates.
-    float w[3], sum = 0;
-    for (int i = 0; i < 3; ++i) sum += w[i] = b[i] * p[i].inverseDepth;
+// The perspective-correct weights of a pixel's barycentric weights `b`.
+void Perspective(const Projected p[3], const float b[3], float k[3]) {
+    float sum = 0;
+    for (int i = 0; i < 3; ++i) sum += k[i] = b[i] * p[i].inverseDepth;
+    for (int i = 0; i < 3; ++i) k[i] /= sum;
+}
+
+// Diffuse and specular light on a surface facing `normal`, from the key and fill lights.
+void Light(const Canvas& canvas, Vec3 normal, float* diffuse, float* specular) {
+    *diffuse = std::max(0.0f, Dot(normal, canvas.key)) * 0.75f + std::max(0.0f, Dot(normal, canvas.fill)) * 0.25f;
+    const Vec3 half = Unit(canvas.key - canvas.camera.forward);
+    *specular = std::pow(std::max(0.0f, Dot(normal, half)), 40.0f);
+}
+
+// The colour of a covered pixel, its mesh in its palette colour with a checker.
+Color Shade(const Canvas& canvas, const StreamTriangle& triangle, const float k[3], Color base) {
     Vec3 normal{0, 0, 0};
     float u = 0, v = 0;
     for (int i = 0; i < 3; ++i) {
         const StreamVertex& corner = triangle.corners[i];
-        const float k = w[i] / sum;
-        normal = normal + Vec3{corner.normal[0], corner.normal[1], corner.normal[2]} * k;
-        u += corner.texCoord[0] * k;
-        v += corner.texCoord[1] * k;
+        normal = normal + Vec3{corner.normal[0], corner.normal[1], corner.normal[2]} * k[i];
+        u += corner.texCoord[0] * k[i];
+        v += corner.texCoord[1] * k[i];
     }
     normal = Unit(normal);
-    if (Dot(normal, camera.forward) > 0) normal = normal * -1.0f;  // lit from both sides
-    const float diffuse =
-        std::max(0.0f, Dot(normal, canvas.key)) * 0.75f + std::max(0.0f, Dot(normal, canvas.fill)) * 0.25f;
-    const Vec3 half = Unit(canvas.key - camera.forward);
-    const float specular = std::pow(std::max(0.0f, Dot(normal, half)), 40.0f) * 0.35f;
+    if (Dot(normal, canvas.camera.forward) > 0) normal = normal * -1.0f;  // lit from both sides
+    float diffuse, specular;
+    Light(canvas, normal, &diffuse, &specular);
+    specular *= 0.35f;
     const bool checker = OddSquare(u) != OddSquare(v);
     const float tint = checker ? 0.78f : 1.0f;
     const float light = 0.28f + 0.85f * diffuse;
     return {std::min(1.0f, base.r * tint * light + specular), std::min(1.0f, base.g * tint * light + specular),
             std::min(1.0f, base.b * tint * light + specular)};
+}
+
+// The colour of a covered pixel lit through its mesh's maps.
+Color ShadeMapped(const Canvas& canvas, const StreamTriangle& triangle, const float k[3], const convert::SurfaceMaps& maps) {
+    float s = 0, t = 0;
+    Vec3 normal{0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        const StreamVertex& corner = triangle.corners[i];
+        normal = normal + Vec3{corner.normal[0], corner.normal[1], corner.normal[2]} * k[i];
+        s += corner.texCoord[0] * k[i];
+        t -= corner.texCoord[1] * k[i];  // the library hands t negated
+    }
+    const Vec3 along = Unit(Blend(triangle.tangent, k) * -1.0f), down = Unit(Blend(triangle.bitangent, k));
+    const Vec3 bump = Sample(maps.normal, s, t);
+    Vec3 lit = Unit(along * (bump.x * 2 - 1) + down * (bump.y * 2 - 1) + Unit(normal) * (bump.z * 2 - 1));
+    if (Dot(normal, canvas.camera.forward) > 0) lit = lit * -1.0f;  // lit from both sides
+    float diffuse, specular;
+    Light(canvas, lit, &diffuse, &specular);
+    const Vec3 colour = Sample(maps.diffuse, s, t), shine = Sample(maps.specular, s, t);
+    const float light = 0.28f + 0.85f * diffuse;
+    return {std::min(1.0f, colour.x * light + shine.x * specular), std::min(1.0f, colour.y * light + shine.y * specular),
+            std::min(1.0f, colour.z * light + shine.z * specular)};
 }
 
 // Every pixel of the triangle's box that it covers nearer than what is drawn there.
@@ -113,6 +163,8 @@ void Fill(Canvas& canvas, const StreamTriangle& triangle, const Projected p[3], 
     const int top = std::max(0, PixelIndex(std::floor(std::min({p[0].y, p[1].y, p[2].y})), -1, height));
     const int bottom = std::min(height - 1, PixelIndex(std::ceil(std::max({p[0].y, p[1].y, p[2].y})), -1, height));
     const Color base = kPalette[static_cast<size_t>(triangle.mesh) % (sizeof(kPalette) / sizeof(kPalette[0]))];
+    const bool hasMaps = canvas.maps != nullptr && triangle.mesh >= 0 && static_cast<size_t>(triangle.mesh) < canvas.maps->size();
+    const convert::SurfaceMaps* mapped = hasMaps ? &(*canvas.maps)[static_cast<size_t>(triangle.mesh)] : nullptr;
     for (int y = top; y <= bottom; ++y) {
         for (int x = left; x <= right; ++x) {
             const float px = x + 0.5f, py = y + 0.5f;
@@ -127,7 +179,9 @@ void Fill(Canvas& canvas, const StreamTriangle& triangle, const Projected p[3], 
             float& stored = canvas.depth[static_cast<size_t>(y) * width + x];
             if (inverseDepth <= stored) continue;
             stored = inverseDepth;
-            canvas.image.At(x, y) = Shade(canvas, triangle, p, b, base);
+            float k[3];
+            Perspective(p, b, k);
+            canvas.image.At(x, y) = mapped != nullptr ? ShadeMapped(canvas, triangle, k, *mapped) : Shade(canvas, triangle, k, base);
         }
     }
 }
@@ -173,8 +227,9 @@ double ShadeGround(Canvas& canvas) {
 
 }  // namespace
 
-double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& camera, Image& image) {
-    Canvas canvas(camera, image);
+double Rasterize(const std::vector<StreamTriangle>& triangles, const Camera& camera, Image& image,
+                 const std::vector<convert::SurfaceMaps>* maps) {
+    Canvas canvas(camera, image, maps);
     for (int y = 0; y < canvas.height; ++y) {
         for (int x = 0; x < canvas.width; ++x) image.At(x, y) = Background(y, canvas.height);
     }

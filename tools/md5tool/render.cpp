@@ -22,6 +22,7 @@
 #include "rasterizer.h"
 #include "render_plan.h"
 #include "software_device.h"
+#include "surface_maps.h"
 #include "wording.h"
 
 namespace md5tool {
@@ -48,15 +49,33 @@ public:
         // says which mesh each triangle belongs to.
         size_t next = 0;
         for (int m = 0; m < actor_.meshCount; ++m) {
-            for (int t = 0; t < actor_.meshes[m].triangleCount && next < device.triangles.size(); ++t) {
-                device.triangles[next++].mesh = m;
+            const brmath::Mesh& mesh = actor_.meshes[m];
+            for (int t = 0; t < mesh.triangleCount && next < device.triangles.size(); ++t) {
+                StreamTriangle& triangle = device.triangles[next++];
+                triangle.mesh = m;
+                if (frames_) AddTangentFrames(mesh, mesh.triangles[t], triangle);
             }
         }
         return std::move(device.triangles);
     }
     bool SawUnknownFormat() const { return unknownFormat_; }
+    // Whether each triangle carries its corners' tangent frames, for normal maps.
+    void CarryTangentFrames() { frames_ = true; }
 
 private:
+    // The corners' tangent frames, in the device's space as the library draws the rest.
+    static void AddTangentFrames(const brmath::Mesh& mesh, const brmath::MeshTriangle& corners, StreamTriangle& triangle) {
+        for (int c = 0; c < 3; ++c) {
+            const brmath::MeshVertex& vertex = mesh.vertices[corners.indices[c]];
+            const brmath::Vector3& t = vertex.tangent;
+            const brmath::Vector3& b = vertex.bitangent;
+            const float tangent[3] = {t.x, t.z, t.y}, bitangent[3] = {b.x, b.z, b.y};
+            std::memcpy(triangle.tangent[c], tangent, sizeof(tangent));
+            std::memcpy(triangle.bitangent[c], bitangent, sizeof(bitangent));
+        }
+    }
+
+    bool frames_ = false;
     brmath::Actor& actor_;
     bool posing_;
     bool unknownFormat_ = false;
@@ -84,6 +103,7 @@ private:
 struct Drawn {
     ModelFiles files;
     convert::LoadedModel model;
+    std::vector<convert::SurfaceMaps> maps;  // a game model's, one a mesh
     brmath::Actor none;  // a glTF file has no actor
     GltfScene scene;
     bool posing = false;
@@ -119,20 +139,27 @@ bool Open(RenderOptions& options, Drawn& drawn, std::ostream& err) {
         drawn.clipRate = actor.animations[options.clip].frameRate;
     }
     drawn.source = std::make_unique<FrameSource>(actor, drawn.posing);
+    if (drawn.files.fromBase) {
+        convert::ModelMaps maps = convert::ReadModelMaps(drawn.files.base, drawn.files.decls, actor, drawn.files.game.skin);
+        PrintDiagnostics(maps.warnings, err);
+        drawn.maps = std::move(maps.meshes);
+        drawn.source->CarryTangentFrames();
+    }
     return true;
 }
 
 // Draws every frame into the sheet, the animation or a file of its own; the share of
 // pixels the model covers, or a negative number when a file could not be written.
-double DrawFrames(const RenderOptions& options, const RenderPlan& plan, FrameSource& source, const Camera& camera,
+double DrawFrames(const RenderOptions& options, const RenderPlan& plan, Drawn& drawn, const Camera& camera,
                   Image& sheet, AnimatedPng& animation, std::ostream& out, std::ostream& err) {
+    FrameSource& source = *drawn.source;
     const int count = static_cast<int>(plan.frames.size()), scale = options.supersample;
     double coverage = 0;
     std::string error, png;
     for (int i = 0; i < count; ++i) {
         const int frame = plan.frames[static_cast<size_t>(i)];
         Image large(plan.width * scale, plan.height * scale);
-        coverage += Rasterize(source.Draw(frame), camera, large);
+        coverage += Rasterize(source.Draw(frame), camera, large, drawn.maps.empty() ? nullptr : &drawn.maps);
         Image cell = large.Downsample(scale);
         if (plan.sheet && count > 1) DrawLabel(cell, std::to_string(frame), 8, 8, 2, {0.2f, 0.22f, 0.26f});
         if (plan.sheet) {
@@ -179,7 +206,7 @@ int Render(const RenderOptions& given, std::ostream& out, std::ostream& err) {
     AnimatedPng animation(static_cast<uint16_t>(step), static_cast<uint16_t>(std::min(drawn.clipRate, 65535)));
     Image sheet(plan.sheet ? static_cast<int>(plan.sheetWidth) : 1, plan.sheet ? static_cast<int>(plan.sheetHeight) : 1,
                 {1, 1, 1});
-    const double coverage = DrawFrames(options, plan, source, camera, sheet, animation, out, err);
+    const double coverage = DrawFrames(options, plan, drawn, camera, sheet, animation, out, err);
     if (coverage < 0) return kBadInput;
     std::string png, error;
     if (plan.sheet && !sheet.EncodePng(&png)) throw std::bad_alloc();
