@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # md5tool export's files through the Khronos glTF validator: the sample robot (binary),
 # the rig (JSON with the buffer beside it, and embedded) and the two-skeleton model
-# (six weights a vertex, two roots, a clip that drives two of six joints), and the rig
-# with a texture (beside a .gltf, inside a .glb). Every file
+# (six weights a vertex, two roots, a clip that drives two of six joints), the rig
+# with a texture (beside a .gltf, inside a .glb), and the sample game base's robot. Every file
 # must have no error and no warning.
 # Usage: run_validator.sh MD5TOOL SOURCE_DIR WORK_DIR
 set -euo pipefail
@@ -22,5 +22,8 @@ cp "$source/tests/data/rig/"*.md5* "$work/textured/"
 printf '\0\0\2\0\0\0\0\0\0\0\0\0\2\0\2\0\30\40\0\0\377\0\377\0\377\0\0\377\377\377' >"$work/textured/models/body.tga"
 "$md5tool" export "$work/textured/rig.md5mesh" -o "$work/textured.gltf"
 "$md5tool" export "$work/textured/rig.md5mesh" -o "$work/textured.glb" --max-weights 4
+# The robot of the sample game base, with its three maps (images beside a .gltf).
+"$md5tool" export robot --base "$source/samples/game" -o "$work/game.glb"
+"$md5tool" export robot --base "$source/samples/game" -o "$work/game.gltf"
 node "$source/tests/gltf/validate.mjs" "$work/robot.glb" "$work/rig.gltf" "$work/rig-embedded.gltf" \
-  "$work/skeletons.glb" "$work/textured.gltf" "$work/textured.glb"
+  "$work/skeletons.glb" "$work/textured.gltf" "$work/textured.glb" "$work/game.glb" "$work/game.gltf"

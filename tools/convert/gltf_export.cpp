@@ -9,6 +9,7 @@
 
 #include "brmath/version.h"
 #include "gltf_animation.h"
+#include "gltf_game_material.h"
 #include "gltf_primitive.h"
 #include "gltf_textures.h"
 #include "texture_image.h"
@@ -126,14 +127,22 @@ void AddPrimitives(Build& build, TextureWriter& textures) {
             ++build.counts.emptyMeshes;
             continue;
         }
-        build.model.materials.push_back(MakeMaterial(block.shader));
-        const std::string image = FindShaderImage(build.files, build.loaded.mesh, block.shader);
-        const int texture = image.empty() ? -1 : textures.TextureOf(image, build.loaded.mesh, build.result.diagnostics);
-        if (texture >= 0) {
-            build.model.materials.back().pbrMetallicRoughness.baseColorTexture.index = texture;
-            build.model.materials.back().pbrMetallicRoughness.baseColorFactor = {1, 1, 1, 1};
+        const std::vector<SurfaceMaps>* maps = build.request.maps;
+        const bool game = maps != nullptr && static_cast<size_t>(m) < maps->size();
+        if (game) {
+            build.model.materials.push_back(MakeGameMaterial((*maps)[static_cast<size_t>(m)], textures));
+            std::vector<std::string>& used = build.model.extensionsUsed;
+            if (used.empty()) used.push_back(kSpecularExtension);
+        } else {
+            build.model.materials.push_back(MakeMaterial(block.shader));
+            const std::string image = FindShaderImage(build.files, build.loaded.mesh, block.shader);
+            const int texture = image.empty() ? -1 : textures.TextureOf(image, build.loaded.mesh, build.result.diagnostics);
+            if (texture >= 0) {
+                build.model.materials.back().pbrMetallicRoughness.baseColorTexture.index = texture;
+                build.model.materials.back().pbrMetallicRoughness.baseColorFactor = {1, 1, 1, 1};
+            }
         }
-        tinygltf::Primitive primitive = MakePrimitive(block, rule, build.space, build.buffer, build.counts);
+        tinygltf::Primitive primitive = MakePrimitive(block, rule, build.space, build.buffer, build.counts, game);
         primitive.material = static_cast<int>(build.model.materials.size()) - 1;
         build.mesh.primitives.push_back(primitive);
     }

@@ -8,6 +8,7 @@
 #include "diagnostics.h"
 #include "file_set.h"
 #include "loaded_model.h"
+#include "surface_maps.h"
 
 namespace convert {
 
@@ -17,6 +18,9 @@ struct ExportRequest {
     double scale = 1;       // model units to metres, within ScaleInRange
     bool embed = false;     // a .gltf's buffer and images inside it
     int maxWeights = 8;     // weights a vertex, the largest kept: 1 to kMaxWeights
+    // A game model's maps, one a mesh: written as its materials (normal maps with
+    // tangents, specular through KHR_materials_specular), texture v as the game reads it.
+    const std::vector<SurfaceMaps>* maps = nullptr;
 };
 
 // What the glTF holds (the blocks left out are not counted).

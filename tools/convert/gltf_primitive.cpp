@@ -63,10 +63,30 @@ double WeightDisagreement(const brmath::Mesh& mesh, const brmath::MeshVertex& ve
 }
 
 struct VertexArrays {
-    std::vector<float> positions, normals, texCoords;
+    std::vector<float> positions, normals, texCoords, tangents;
+    bool gameMaps = false;
     std::vector<VertexWeightList> weights;
     size_t widest = 0;
 };
+
+// glTF's tangent: the way s rises (the library's tangent points where it falls), and in
+// w the side the way up the image lies on, which is where t falls (its bitangent
+// points where t rises), so that glTF's green, turned over, is the game's.
+void AddTangent(const brmath::MeshVertex& vertex, const GltfSpace& space, std::vector<float>& tangents) {
+    const brmath::Vector3 &t = vertex.tangent, &b = vertex.bitangent, &n = vertex.normal;
+    const double s[3] = {-double(t.x), -double(t.y), -double(t.z)};
+    const double length = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
+    const double up[3] = {-double(b.x), -double(b.y), -double(b.z)};
+    const double side = (double(n.y) * s[2] - double(n.z) * s[1]) * up[0] + (double(n.z) * s[0] - double(n.x) * s[2]) * up[1] +
+                        (double(n.x) * s[1] - double(n.y) * s[0]) * up[2];
+    if (!std::isfinite(length) || length < 1e-6 || !std::isfinite(side)) {
+        // A vertex no triangle uses, or of a triangle without texture area: any frame will do.
+        tangents.insert(tangents.end(), {1.0f, 0.0f, 0.0f, 1.0f});
+        return;
+    }
+    for (double c : space.Direction(s[0] / length, s[1] / length, s[2] / length)) tangents.push_back(static_cast<float>(c));
+    tangents.push_back(side < 0 ? -1.0f : 1.0f);
+}
 
 void AddVertex(const brmath::Mesh& mesh, int v, bool used, const SkinningRule& rule, const GltfSpace& space,
                VertexArrays& arrays, ExportCounts& counts) {
@@ -83,8 +103,13 @@ void AddVertex(const brmath::Mesh& mesh, int v, bool used, const SkinningRule& r
         ++(used ? counts.replacedNormals : counts.unusedVertices);
         arrays.normals.insert(arrays.normals.end(), {0.0f, 1.0f, 0.0f});
     }
-    // The file's v counts from the other edge than glTF's.
-    arrays.texCoords.insert(arrays.texCoords.end(), {vertex.texCoord.x, 1.0f + vertex.texCoord.y});
+    if (arrays.gameMaps) {
+        arrays.texCoords.insert(arrays.texCoords.end(), {vertex.texCoord.x, -vertex.texCoord.y});
+        AddTangent(vertex, space, arrays.tangents);
+    } else {
+        // The file's v counts from the other edge than glTF's.
+        arrays.texCoords.insert(arrays.texCoords.end(), {vertex.texCoord.x, 1.0f + vertex.texCoord.y});
+    }
     if (rule.bind == nullptr) return;
     arrays.weights.push_back(VertexWeights(mesh, vertex, rule.maxWeights, counts));
     arrays.widest = std::max(arrays.widest, arrays.weights.back().size());
@@ -128,12 +153,13 @@ std::vector<uint32_t> GltfIndices(const brmath::Mesh& mesh) {
 }  // namespace
 
 tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, const SkinningRule& rule, const GltfSpace& space,
-                                  BufferWriter& buffer, ExportCounts& counts) {
+                                  BufferWriter& buffer, ExportCounts& counts, bool gameMaps) {
     std::vector<bool> used(static_cast<size_t>(mesh.vertexCount), false);
     for (int t = 0; t < mesh.triangleCount; ++t) {
         for (const int32_t corner : mesh.triangles[t].indices) used[static_cast<size_t>(corner)] = true;
     }
     VertexArrays arrays;
+    arrays.gameMaps = gameMaps;
     for (int v = 0; v < mesh.vertexCount; ++v) AddVertex(mesh, v, used[static_cast<size_t>(v)], rule, space, arrays, counts);
     tinygltf::Primitive primitive;
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
@@ -143,6 +169,10 @@ tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, const SkinningRule& 
         buffer.Add(arrays.normals, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, 3, TINYGLTF_TARGET_ARRAY_BUFFER);
     primitive.attributes["TEXCOORD_0"] = buffer.Add(arrays.texCoords, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2,
                                                     2, TINYGLTF_TARGET_ARRAY_BUFFER);
+    if (gameMaps) {
+        primitive.attributes["TANGENT"] = buffer.Add(arrays.tangents, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, 4,
+                                                     TINYGLTF_TARGET_ARRAY_BUFFER);
+    }
     AddWeightSets(arrays, buffer, primitive);
     primitive.indices = buffer.Add(GltfIndices(mesh), TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, 1,
                                    TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);

@@ -36,9 +36,11 @@ struct SkinningRule {
 
 // One primitive for a block in the bind pose, in glTF's space: triangles wound
 // counter-clockwise about their outward normals, as glTF's front faces are; with its
-// joints and weights when the rule has a bind pose.
+// joints and weights when the rule has a bind pose. With `gameMaps`, texture v as the
+// game reads it (from the image's top, as glTF's) and a TANGENT from the library's
+// tangent frames, for a normal map whose green a game material's turned over.
 tinygltf::Primitive MakePrimitive(const brmath::Mesh& mesh, const SkinningRule& rule, const GltfSpace& space,
-                                  BufferWriter& buffer, ExportCounts& counts);
+                                  BufferWriter& buffer, ExportCounts& counts, bool gameMaps = false);
 
 // A material any viewer shows: not metallic, mid rough, a light base colour.
 tinygltf::Material MakeMaterial(const std::string& shader);

@@ -19,19 +19,32 @@ int TextureWriter::TextureOf(const std::string& path, const std::string& mesh, D
         diagnostics.push_back(Warning(mesh, "the shader's image " + path + " is left out: " + error));
         return texture;
     }
+    texture = AddImage(fs::u8path(path).stem().string(), image.bytes, image.mimeType);
+    return texture;
+}
+
+int TextureWriter::TextureOfPng(const std::string& name, const std::string& png) {
+    const auto known = textures_.find("\n" + name);
+    if (known != textures_.end()) return known->second;
+    const int texture = AddImage(fs::u8path(name).filename().string(), png, "image/png");
+    textures_["\n" + name] = texture;
+    return texture;
+}
+
+// An image inside the buffer or beside the .gltf, and its texture.
+int TextureWriter::AddImage(const std::string& name, const std::string& bytes, const std::string& mimeType) {
     tinygltf::Image entry;
-    entry.name = fs::u8path(path).stem().string();
-    entry.mimeType = image.mimeType;
+    entry.name = name;
+    entry.mimeType = mimeType;
     if (embedded_) {
-        entry.bufferView = buffer_.AddView(image.bytes.data(), image.bytes.size());
+        entry.bufferView = buffer_.AddView(bytes.data(), bytes.size());
     } else {
-        const std::string name = BesideName(entry.name, image.mimeType == "image/png" ? ".png" : ".jpg");
-        entry.uri = UriOf(name);
-        beside.emplace_back((fs::u8path(output_).parent_path() / fs::u8path(name)).string(), image.bytes);
+        const std::string file = BesideName(entry.name, mimeType == "image/png" ? ".png" : ".jpg");
+        entry.uri = UriOf(file);
+        beside.emplace_back((fs::u8path(output_).parent_path() / fs::u8path(file)).string(), bytes);
     }
     model_.images.push_back(entry);
-    texture = AddTexture(static_cast<int>(model_.images.size()) - 1);
-    return texture;
+    return AddTexture(static_cast<int>(model_.images.size()) - 1);
 }
 
 // OUT_IMAGE.png beside OUT.gltf, numbered _2, _3, ... when two images share a name.

@@ -23,12 +23,15 @@ public:
     // The texture of an image file of the set, or -1 when it cannot be read (with a
     // warning about `mesh`).
     int TextureOf(const std::string& path, const std::string& mesh, Diagnostics& diagnostics);
+    // The texture of a PNG made here, by a name unique to its pixels' source.
+    int TextureOfPng(const std::string& name, const std::string& png);
 
     // The image files beside a .gltf: path and bytes.
     std::vector<std::pair<std::string, std::string>> beside;
 
 private:
     int AddTexture(int image);
+    int AddImage(const std::string& name, const std::string& bytes, const std::string& mimeType);
     std::string BesideName(const std::string& stem, const std::string& extension);
 
     tinygltf::Model& model_;

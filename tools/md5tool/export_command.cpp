@@ -60,7 +60,14 @@ int Export(const ExportOptions& given, std::ostream& out, std::ostream& err) {
         err << NoClipMessage(options.mesh, options.clip, model.actor->animationCount) << "\n";
         return kBadInput;
     }
-    const convert::ExportResult result = convert::ExportGltf(model, files.Files(), ExportRequestOf(options));
+    convert::ExportRequest request = ExportRequestOf(options);
+    convert::ModelMaps maps;
+    if (files.fromBase) {
+        maps = convert::ReadModelMaps(files.base, files.decls, *model.actor, files.game.skin);
+        PrintDiagnostics(maps.warnings, err);
+        request.maps = &maps.meshes;
+    }
+    const convert::ExportResult result = convert::ExportGltf(model, files.Files(), request);
     PrintDiagnostics(result.diagnostics, err);
     if (!result.ok) return kBadInput;
     std::string error;
