@@ -5,12 +5,15 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <sstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "archive_layer.h"
+#include "command_support.h"
+#include "commands.h"
 #include "game_base.h"
 #include "image_program.h"
 #include "rasterizer.h"
@@ -143,6 +146,43 @@ TEST(GameBaseTest, ListsTheModelsOfABase) {
     EXPECT_EQ(listed[0]["clips"], nlohmann::json({"walk", "zig"}));
     EXPECT_EQ(listed[0]["images"]["found"], 4);
     EXPECT_EQ(listed[2]["model"], "monster_rig");
+}
+
+// The maps a base's model is lit with, read as md5tool reads them.
+convert::ModelMaps MapsOf(const std::string& base, const std::string& model) {
+    md5tool::ModelFiles files;
+    files.bases = {base};
+    std::ostringstream said;
+    const convert::LoadedModel loaded = md5tool::LoadForCommand(files, model, said, said);
+    EXPECT_TRUE(loaded.loaded) << said.str();
+    return loaded.loaded ? convert::ReadModelMaps(files.base, files.decls, *loaded.actor, files.game.skin) : convert::ModelMaps{};
+}
+
+TEST(GameBaseTest, ImportWritesAModThatReadsBackAsTheModel) {
+    const brmath_test::TempFolder folder;
+    const std::string game = std::string(BRMATH_SAMPLES_DIR) + "/game";
+    const std::string glb = folder.File("robot.glb");
+    ASSERT_EQ(RunMd5tool({"export", "robot", "--base", game, "-o", glb}).status, 0);
+    const auto mod = RunMd5tool({"import", glb, "--mod", folder.File("mod"), "--name", "bot"});
+    ASSERT_EQ(mod.status, 0) << mod.err;
+    EXPECT_EQ(RunMd5tool({"import", glb, "--pk4", folder.File("bot.pk4"), "--name", "bot"}).status, 0);
+    EXPECT_EQ(RunMd5tool({"import", glb, "--pk4", folder.File("x.pk4"), "-o", folder.File("x")}).status, md5tool::kBadUsage);
+    const convert::ModelMaps original = MapsOf(game, "robot");
+    for (const std::string& base : {folder.File("mod"), folder.File("bot.pk4")}) {
+        const auto info = RunMd5tool({"info", "bot", "--base", base});
+        EXPECT_NE(info.out.find("bot: 23 joints, 2 meshes, 3 clips"), std::string::npos) << info.out << info.err;
+        EXPECT_NE(info.out.find("  0 idle: 60 frames at 24 fps, 23 tracks\n  1 walk: 32 frames at 24 fps, 23 tracks\n"
+                                "  2 wave: 48 frames at 24 fps, 23 tracks\n"),
+                  std::string::npos);
+        // The maps come back pixel for pixel, the normal maps' green turned back.
+        const convert::ModelMaps back = MapsOf(base, "bot");
+        ASSERT_EQ(back.meshes.size(), 2u);
+        for (size_t m = 0; m < 2; ++m) {
+            EXPECT_EQ(back.meshes[m].diffuse.pixels, original.meshes[m].diffuse.pixels);
+            EXPECT_EQ(back.meshes[m].normal.pixels, original.meshes[m].normal.pixels);
+            EXPECT_EQ(back.meshes[m].specular.pixels, original.meshes[m].specular.pixels);
+        }
+    }
 }
 
 TEST(GameBaseTest, ImageProgramsBuildNormalMaps) {

@@ -263,6 +263,7 @@ void Converter::AddMesh(int node, bool skinned) {
         if (primitive.indices.empty()) continue;
         Md5MeshBlock block;
         const int material = primitive.material;
+        block.material = material;
         if (material >= 0) {
             const CheckedMaterial& entry = gltf_.materials[static_cast<size_t>(material)];
             block.shader = QuotedText(!entry.name.empty() ? entry.name : entry.baseColorImage);
@@ -273,7 +274,8 @@ void Converter::AddMesh(int node, bool skinned) {
             Md5Vertex vertex;
             if (!primitive.texCoords.empty()) {
                 vertex.u = primitive.texCoords[v][0];
-                vertex.v = 1.0 - primitive.texCoords[v][1];  // glTF's v counts from the other edge
+                // glTF's v counts from the image's top, the file's from its bottom (a game's from its top).
+                vertex.v = options_.gameTexCoords ? primitive.texCoords[v][1] : 1.0 - primitive.texCoords[v][1];
             }
             std::map<int, double> byJoint;
             for (size_t k = 0; skin != nullptr && k < influences; ++k) {

@@ -13,6 +13,7 @@ struct ConversionOptions {
     int skin = -1;     // the skin whose joints become the skeleton; -1: the one with the most vertices
     int fps = 0;       // frames a second the animations are sampled at; 0: their keys' rate, else 24
     double scale = 1;  // model units a glTF metre
+    bool gameTexCoords = false;  // v as a game reads it, from the image's top as glTF's; else from its bottom
 };
 
 // The model and one clip an animation, with the animations' names and a warning line

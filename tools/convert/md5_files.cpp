@@ -9,6 +9,7 @@
 #include "gltf_import.h"
 #include "gltf_input.h"
 #include "loaded_model.h"
+#include "mod_files.h"
 #include "tinygltf_settings.h"
 #include "wording.h"
 
@@ -17,8 +18,6 @@ namespace convert {
 namespace {
 
 namespace fs = std::filesystem;
-
-using NamedFiles = std::vector<std::pair<std::string, std::string>>;
 
 // Clip c's text, with its bounds as far as they are known (zero boxes before).
 std::string ClipText(const Conversion& conversion, size_t c, const std::string& commandline) {
@@ -81,6 +80,7 @@ std::string ImportCommandLine(const ImportRequest& request) {
     if (request.skin >= 0) line << " --skin " << request.skin;
     if (request.fps > 0) line << " --fps " << request.fps;
     if (request.scale != 1) line << " --scale " << request.scale;
+    if (request.mod) line << " --mod";
     std::string text = line.str();
     for (char& c : text) c = c == '"' || static_cast<unsigned char>(c) < 0x20 ? '_' : c;  // it is written quoted
     return text;
@@ -101,11 +101,12 @@ ImportResult ImportMd5Files(FileSet& files, const ImportRequest& request) {
         return fail("no skin " + std::to_string(request.skin) + " (it has " + Counted(gltf.skins.size(), "skin", "skins") + ")");
     }
     Conversion conversion;
-    if (!ConvertGltf(gltf, {request.skin, request.fps, request.scale}, &conversion, &error)) return fail(error);
+    if (!ConvertGltf(gltf, {request.skin, request.fps, request.scale, request.mod}, &conversion, &error)) return fail(error);
     for (const std::string& warning : conversion.warnings) result.diagnostics.push_back(Warning(request.model, warning));
 
     const std::string commandline = ImportCommandLine(request);
     result.name = SafeFileName(request.name.empty() ? fs::u8path(request.model).stem().string() : request.name);
+    if (request.mod) NameModShaders(parsed, result.name, conversion);
     NamedFiles md5 = WrittenFiles(result.name, conversion, commandline);
     MemoryFiles written;
     for (const auto& [file, bytes] : md5) written.Add(file, bytes);
@@ -117,7 +118,9 @@ ImportResult ImportMd5Files(FileSet& files, const ImportRequest& request) {
     FillBounds(loaded, result.name, conversion);
     // The clips written again with their bounds; the mesh stays as it was written.
     for (size_t c = 0; c < conversion.clips.size(); ++c) md5[c + 1].second = ClipText(conversion, c, commandline);
-    result.files = std::move(md5);
+    result.files = request.mod ? ModFiles(parsed, files, request.model, result.name, conversion, std::move(md5),
+                                          &result.diagnostics)
+                               : std::move(md5);
     Count(result, loaded, conversion);
     result.ok = true;
     return result;

@@ -17,6 +17,9 @@ struct ImportRequest {
     int skin = -1;            // the skin whose joints become the skeleton; -1: the one with the most vertices
     int fps = 0;              // 1 to 1000; 0: the rate the keys are spaced at, else 24
     double scale = 1;         // model units a glTF metre, within ScaleInRange
+    // Laid out as a game's mod: models/md5/NAME/, materials/NAME.mtr with the
+    // material's maps as TGA images, def/NAME.def; texture v as the game reads it.
+    bool mod = false;
 };
 
 // A clip as the library numbers it when it reads the files.
@@ -30,7 +33,8 @@ struct ImportResult {
     bool ok = false;
     bool badRequest = false;  // on failure: the request asked for what the model lacks (a skin)
     std::string name;         // the files' name: NAME.md5mesh, NAME_<animation>.md5anim
-    // File name (no folder) and bytes: the mesh first, then a clip an animation.
+    // File name (no folder; a mod's, its path in the mod) and bytes: the mesh first,
+    // then a clip an animation (then a mod's images, materials and declaration).
     std::vector<std::pair<std::string, std::string>> files;
     Diagnostics diagnostics;  // warnings and, on failure, the reason
     long long joints = 0, meshes = 0, vertices = 0, triangles = 0;

@@ -33,6 +33,7 @@ struct Md5Vertex {
 
 struct Md5MeshBlock {
     std::string shader;
+    int material = -1;  // the glTF material it came from (not written)
     std::vector<Md5Vertex> vertices;
     std::vector<std::array<int, 3>> triangles;
 };

@@ -122,4 +122,10 @@ std::string EncodePng(const RgbaImage& image) {
     return png;
 }
 
+std::string EncodeTga(const RgbaImage& image) {
+    std::string tga;
+    stbi_write_tga_to_func(&AppendBytes, &tga, image.width, image.height, 4, image.pixels.data());
+    return tga;
+}
+
 }  // namespace convert

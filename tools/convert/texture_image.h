@@ -37,7 +37,8 @@ constexpr long long kImagePixelLimit = 16384LL * 16384;
 // Decodes any image stb_image reads (TGA, PNG, JPEG, BMP, ...); false with why.
 bool DecodeImage(const std::string& bytes, RgbaImage* image, std::string* error);
 
-// The image as a PNG file.
+// The image as a PNG file, and as a TGA file (run-length encoded, as games read it).
 std::string EncodePng(const RgbaImage& image);
+std::string EncodeTga(const RgbaImage& image);
 
 }  // namespace convert

@@ -164,7 +164,14 @@ Command AddImportCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                   "one skin in their bind pose, and NAME_<animation>.md5anim for each animation, sampled into frames; "
                   "glTF's y-up space is turned into MD5's z-up space.");
     command->add_option("MODEL", options->model, "the .glb or .gltf file")->required();
-    command->add_option("-o,--output", options->folder, "the folder to write to (made when missing)")->required();
+    CLI::Option* output = command->add_option("-o,--output", options->folder, "the folder to write to (made when missing)");
+    CLI::Option* mod = command->add_option(
+        "--mod", options->mod,
+        "instead, a game's mod folder to write into: models/md5/NAME/ (the mesh, its clips and the materials' maps "
+        "as TGA), materials/NAME.mtr and def/NAME.def declaring model NAME with an anim alias a clip");
+    CLI::Option* pk4 = command->add_option("--pk4", options->pk4, "instead, a .pk4 holding what --mod writes");
+    output->excludes(mod)->excludes(pk4);
+    mod->excludes(pk4);
     command->add_option("--name", options->name, "the files' name (default: the model's file name)");
     CLI::Option* skin = command->add_option(
         "--skin", options->skin, "the skin whose joints make the skeleton, from 0 (default: the one with the most vertices)");

@@ -84,6 +84,8 @@ int Export(const ExportOptions& options, std::ostream& out, std::ostream& err);
 struct ImportOptions {
     std::string model;   // .glb or .gltf
     std::string folder;  // where NAME.md5mesh and NAME_<animation>.md5anim go
+    std::string mod;     // or a mod folder to lay the model out in, as a game does
+    std::string pk4;     // or a .pk4 holding that layout
     std::string name;    // default: the model's file name, made safe
     int skin = -1;       // default: the skin with the most vertices
     bool skinGiven = false;

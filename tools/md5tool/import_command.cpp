@@ -11,6 +11,7 @@
 #include "md5_files.h"
 #include "output_file.h"
 #include "wording.h"
+#include "zip_writer.h"
 
 namespace md5tool {
 
@@ -21,6 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 
 bool ValidOptions(const ImportOptions& options, std::ostream& err) {
+    if (!options.folder.empty() + !options.mod.empty() + !options.pk4.empty() != 1) {
+        err << "md5tool: import writes to one of -o FOLDER, --mod FOLDER and --pk4 FILE\n";
+        return false;
+    }
     if (!convert::IsGltfPath(options.model)) {
         err << "md5tool: import reads a .glb or .gltf file, not \"" << options.model << "\"\n";
         return false;
@@ -58,15 +63,36 @@ void SayOtherClips(const fs::path& folder, const convert::ImportResult& result, 
         << list << "\n";
 }
 
+// The files into the folder (and the folders their names lead to), all or none.
 bool WriteInto(const fs::path& folder, const convert::ImportResult& result, std::ostream& err) {
     std::vector<std::pair<std::string, std::string>> files;
-    for (const auto& [name, bytes] : result.files) files.emplace_back((folder / name).string(), bytes);
+    std::vector<fs::path> made;
     std::error_code code;
+    bool folders = true;
+    for (const auto& [name, bytes] : result.files) {
+        const fs::path path = folder / fs::u8path(name);
+        files.emplace_back(path.string(), bytes);
+        for (fs::path up = path.parent_path(); folders && !fs::exists(up, code) && !up.empty(); up = up.parent_path()) {
+            made.insert(made.begin(), up);
+        }
+    }
+    for (const fs::path& up : made) folders = folders && (fs::is_directory(up, code) || fs::create_directory(up, code));
     std::string error;
-    const bool made = !fs::exists(folder, code) && fs::create_directories(folder, code);
-    if (!fs::is_directory(folder, code) || !WriteOutputs(files, &error)) {
-        if (made) fs::remove(folder, code);
+    if (!folders || !fs::is_directory(folder, code) || !WriteOutputs(files, &error)) {
+        for (auto up = made.rbegin(); up != made.rend(); ++up) fs::remove(*up, code);
         err << "md5tool: " << (error.empty() ? "cannot make the folder " + folder.string() : error) << "\n";
+        return false;
+    }
+    return true;
+}
+
+// The files as one .pk4, written whole or not at all.
+bool WritePk4(const std::string& path, const convert::ImportResult& result, std::ostream& out, std::ostream& err) {
+    convert::ZipWriter pk4;
+    for (const auto& [name, bytes] : result.files) pk4.Add(name, bytes);
+    std::string error;
+    if (!WriteOutput(path, pk4.Finish(), out, &error)) {
+        err << "md5tool: " << error << "\n";
         return false;
     }
     return true;
@@ -77,14 +103,23 @@ bool WriteInto(const fs::path& folder, const convert::ImportResult& result, std:
 int Import(const ImportOptions& options, std::ostream& out, std::ostream& err) {
     if (!ValidOptions(options, err)) return kBadUsage;
     DiskFiles files;
+    const bool mod = options.folder.empty();
     const convert::ImportResult result = convert::ImportMd5Files(
-        files, {options.model, options.name, options.skin, options.fps, options.scale});
+        files, {options.model, options.name, options.skin, options.fps, options.scale, mod});
     PrintDiagnostics(result.diagnostics, err);
     if (!result.ok) return result.badRequest ? kBadUsage : kBadInput;
-    const fs::path folder = fs::u8path(options.folder);
-    if (!WriteInto(folder, result, err)) return kBadInput;
-    SayOtherClips(folder, result, err);
-    out << (folder / (result.name + ".md5mesh")).string() << ": " << Counted(result.joints, "joint", "joints") << ", "
+    fs::path mesh = fs::u8path(options.folder) / (result.name + ".md5mesh");
+    if (!options.pk4.empty()) {
+        if (!WritePk4(options.pk4, result, out, err)) return kBadInput;
+        mesh = fs::u8path(options.pk4) / fs::u8path(result.files[0].first);
+    } else if (mod) {
+        if (!WriteInto(fs::u8path(options.mod), result, err)) return kBadInput;
+        mesh = fs::u8path(options.mod) / fs::u8path(result.files[0].first);
+    } else {
+        if (!WriteInto(mesh.parent_path(), result, err)) return kBadInput;
+        SayOtherClips(mesh.parent_path(), result, err);
+    }
+    out << mesh.generic_string() << ": " << Counted(result.joints, "joint", "joints") << ", "
         << Counted(result.meshes, "mesh", "meshes") << ", " << Counted(result.vertices, "vertex", "vertices") << ", "
         << Counted(result.triangles, "triangle", "triangles") << "\n";
     for (size_t c = 0; c < result.clips.size(); ++c) {
