@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diagnostics.h"
@@ -24,6 +25,32 @@ public:
     virtual bool Read(const std::string& name, std::string* bytes, std::string* why) = 0;
     // What opening it said (files it will not give, and why).
     virtual Diagnostics Opened() const { return {}; }
+};
+
+// Files held in memory as a layer: a page's dropped folder, or a test's.
+class MemoryLayer final : public BaseLayer {
+public:
+    explicit MemoryLayer(std::string where) : where_(std::move(where)) {}
+    void Add(const std::string& name, std::string bytes) { files_[NormalName(name)] = std::move(bytes); }
+    const std::string& Where() const override { return where_; }
+    std::vector<std::string> Names() override {
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : files_) names.push_back(name);
+        return names;
+    }
+    bool Read(const std::string& name, std::string* bytes, std::string* why) override {
+        const auto found = files_.find(name);
+        if (found == files_.end()) {
+            *why = "is not there";
+            return false;
+        }
+        *bytes = found->second;
+        return true;
+    }
+
+private:
+    std::string where_;
+    std::map<std::string, std::string> files_;
 };
 
 // The name as a base compares it: lower-case, '/' between folders.
