@@ -1,7 +1,8 @@
 // The page in Debian's Chromium (software WebGL), driven by playwright-core over a
 // loopback server: open the sample, play, a view that covers md5tool render's pixels,
-// a malformed mesh that leaves the model on show, the glTF download's bytes, and a
-// dropped .glb whose MD5 zip md5tool check --strict accepts.
+// a malformed mesh that leaves the model on show, the glTF download's bytes, a
+// dropped .glb whose MD5 zip md5tool check --strict accepts, the sample game base with
+// its maps, and a 400 MB archive read without reading it whole.
 //   node page_test.mjs WEB_DIR MD5TOOL SOURCE_DIR SCRATCH
 import { execFileSync, spawnSync } from 'node:child_process';
 import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -13,6 +14,28 @@ const require = createRequire(join(source, 'web/package.json'));
 const { chromium } = require('playwright-core');
 const { unzipSync } = require('fflate');
 const { serve } = await import(join(source, 'web/serve.mjs'));
+const { writeBigArchive } = await import(join(source, 'tests/web/big_archive.mjs'));
+
+// The browser's own switch, to find its processes by.
+const kMark = `--brmath-page-test=${process.pid}`;
+
+// The largest resident size (MB) a renderer process of the browser reached.
+function rendererPeak() {
+  const processes = execFileSync('ps', ['-eo', 'pid=,ppid=,args=']).toString().trim().split('\n')
+    .map((line) => /^\s*(\d+)\s+(\d+)\s+(.*)$/.exec(line)).filter(Boolean);
+  const ours = new Set(processes.filter(([, , , args]) => args.includes(kMark)).map(([, pid]) => pid));
+  for (let grew = true; grew;) {
+    grew = false;
+    for (const [, pid, parent] of processes) if (ours.has(parent) && !ours.has(pid)) grew = ours.add(pid) !== null;
+  }
+  let peak = 0;
+  for (const [, pid, , args] of processes) {
+    if (!ours.has(pid) || !args.includes('--type=renderer')) continue;
+    const status = readFileSync(`/proc/${pid}/status`, 'utf8');
+    peak = Math.max(peak, Number(/VmHWM:\s+(\d+)/.exec(status)?.[1] ?? 0) / 1024);
+  }
+  return Math.round(peak);
+}
 
 let failures = 0;
 const fail = (what) => {
@@ -25,7 +48,7 @@ const server = await serve(webDir);
 const browser = await chromium.launch({
   executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
   args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--disable-sync',
-         '--disable-quic', '--no-first-run', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
+         '--disable-quic', '--no-first-run', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', kMark],
 });
 try {
   const context = await browser.newContext({ viewport: { width: 1000, height: 700 }, acceptDownloads: true });
@@ -101,6 +124,38 @@ try {
   const names = Object.keys(entries).sort();
   const check = spawnSync(md5tool, ['check', '--strict', ...names], { cwd: unzipped });
   if (check.status !== 0 || names.length !== 4) fail(`the zip's files ${names}: ${check.stdout}${check.stderr}`);
+  // The sample game base: #model lists its declarations, the chosen one is shown with
+  // its three maps, and "Download glTF" gives md5tool export --base's bytes.
+  const game = join(source, 'samples/game/pak000.pk4');
+  await page.setInputFiles('#open', [game]);
+  await page.waitForFunction(() => window.viewer.state().model === 'robot', null, { timeout: 60000 });
+  const models = await page.$$eval('#model option', (options) => options.map((option) => option.value).join());
+  if (models !== 'robot,robot_entity') fail(`#model lists ${models}`);
+  const shown = await state();
+  if (shown.clips.map((clip) => clip.name).join() !== 'idle,walk,wave' || !shown.maps.every(Boolean)) {
+    fail(`the game's robot shows ${JSON.stringify({ clips: shown.clips, maps: shown.maps })}`);
+  }
+  await page.locator('#view').screenshot({ path: join(scratch, 'page-game.png') });
+  const [gameGlb] = await Promise.all([page.waitForEvent('download'), page.click('#download-glb')]);
+  await gameGlb.saveAs(join(scratch, 'page-game.glb'));
+  execFileSync(md5tool, ['export', 'robot', '--base', join(source, 'samples/game'), '-o', join(scratch, 'game.glb')], { stdio: 'ignore' });
+  if (Buffer.compare(readFileSync(join(scratch, 'page-game.glb')), readFileSync(join(scratch, 'game.glb'))) !== 0) {
+    fail('the game robot\'s downloaded .glb differs from md5tool export --base\'s');
+  }
+
+  // A 400 MB archive: its directory and the robot's entries are read, never the whole.
+  const before = rendererPeak();
+  const big = join(scratch, 'big.pk4');
+  writeBigArchive(big, source, game, 400);
+  await page.setInputFiles('#open', [big]);
+  await page.waitForFunction(() => window.viewer.state().model === 'robot' && window.viewer.state().loadTime > 0, null,
+                             { timeout: 120000 });
+  const timing = await state();
+  const renderer = rendererPeak();
+  console.log(`400 MB archive: directory and declarations ${timing.baseOpened.toFixed(0)} ms, the robot ` +
+              `${timing.loadTime.toFixed(0)} ms; the page's peak memory ${renderer} MB (${before} MB before it)`);
+  if (!(renderer < 300)) fail(`the page took ${renderer} MB for a 400 MB archive`);
+  rmSync(big, { force: true });
   if (errors.length > 0) fail(`the page threw: ${errors.join('; ')}`);
 } finally {
   await browser.close();

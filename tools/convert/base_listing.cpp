@@ -37,7 +37,8 @@ void CountMaterials(GameBase& base, const DeclSet& decls, const std::string& ski
     }
 }
 
-ListedModel Listed(GameBase& base, const DeclSet& decls, const std::string& name, const std::string& kind) {
+ListedModel Listed(GameBase& base, const DeclSet& decls, const std::string& name, const std::string& kind,
+                   bool materials) {
     ListedModel listed;
     listed.name = name;
     listed.kind = kind;
@@ -48,7 +49,7 @@ ListedModel Listed(GameBase& base, const DeclSet& decls, const std::string& name
     }
     listed.mesh = game.mesh;
     for (const DeclaredClip& clip : game.clips) listed.clips.push_back(clip.alias);
-    CountMaterials(base, decls, game.skin, listed);
+    if (materials) CountMaterials(base, decls, game.skin, listed);
     return listed;
 }
 
@@ -66,23 +67,23 @@ std::vector<std::string> MeshShaders(const std::string& text) {
     return shaders;
 }
 
-std::vector<ListedModel> ListBase(GameBase& base, const DeclSet& decls, bool meshesToo) {
+std::vector<ListedModel> ListBase(GameBase& base, const DeclSet& decls, bool meshesToo, bool materialsToo) {
     std::vector<ListedModel> models;
     std::set<std::string> used;
     for (const auto& [key, decl] : decls.OfType("model")) {
-        models.push_back(Listed(base, decls, decl.name, "model"));
+        models.push_back(Listed(base, decls, decl.name, "model", materialsToo));
         used.insert(BaseKey(models.back().mesh));
     }
     for (const auto& [key, decl] : decls.OfType("entitydef")) {
         EntityModel entity;
         if (!ReadEntityModel(decls, decl.name, &entity)) continue;
-        models.push_back(Listed(base, decls, decl.name, "entityDef"));
+        models.push_back(Listed(base, decls, decl.name, "entityDef", materialsToo));
         models.back().entityModel = entity.model;
         used.insert(BaseKey(models.back().mesh));
     }
     if (!meshesToo) return models;
     for (const std::string& mesh : base.FilesUnder("", ".md5mesh")) {
-        if (used.count(BaseKey(mesh)) == 0) models.push_back(Listed(base, decls, mesh, "mesh"));
+        if (used.count(BaseKey(mesh)) == 0) models.push_back(Listed(base, decls, mesh, "mesh", materialsToo));
     }
     return models;
 }

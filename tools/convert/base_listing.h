@@ -22,8 +22,9 @@ struct ListedModel {
     std::string problem;  // why the game would refuse it, when it would
 };
 
-// `meshesToo` adds each mesh of the base that no listed declaration uses.
-std::vector<ListedModel> ListBase(GameBase& base, const DeclSet& decls, bool meshesToo);
+// `meshesToo` adds each mesh of the base that no listed declaration uses; without
+// `materialsToo` the materials and images are not counted (which reads every mesh).
+std::vector<ListedModel> ListBase(GameBase& base, const DeclSet& decls, bool meshesToo, bool materialsToo = true);
 
 // The shaders a mesh's text names, in order, without reading the rest of it.
 std::vector<std::string> MeshShaders(const std::string& text);

@@ -49,6 +49,7 @@ const std::string* GameBase::Bytes(const std::string& name, std::string* refused
         Read entry;
         BaseLayer& layer = *layers_[found->second.layer];
         entry.ok = layer.Read(found->second.name, &entry.bytes, &entry.why);
+        if (!entry.ok && entry.why.empty()) return nullptr;  // there later
         if (!entry.ok) messages_.push_back(Error(layer.Where(), "\"" + found->second.name + "\" " + entry.why));
         read = read_.emplace(key, std::move(entry)).first;
     }

@@ -22,6 +22,9 @@ public:
     virtual const std::string& Where() const = 0;
     // Every file it holds, '/' between folders.
     virtual std::vector<std::string> Names() = 0;
+    // False with why when the file cannot be read; with `why` left empty when the layer
+    // has the file only later (a page still fetching it): such a miss is neither kept
+    // nor said, and a later read tries again.
     virtual bool Read(const std::string& name, std::string* bytes, std::string* why) = 0;
     // What opening it said (files it will not give, and why).
     virtual Diagnostics Opened() const { return {}; }

@@ -3,6 +3,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include "web_base.h"
 #include "web_model.h"
 
 namespace {
@@ -28,6 +29,43 @@ void AddFile(convert::MemoryFiles& files, const std::string& name, const val& by
 std::unique_ptr<brmath_web::WebModel> LoadModel(convert::MemoryFiles& files, const std::string& mesh) {
     return std::make_unique<brmath_web::WebModel>(files, mesh);
 }
+
+// A Uint8Array's bytes as a string of the module's.
+std::string BytesOf(const val& bytes) {
+    std::string data(bytes["length"].as<size_t>(), '\0');
+    val(emscripten::typed_memory_view(data.size(), reinterpret_cast<unsigned char*>(&data[0]))).call<void>("set", bytes);
+    return data;
+}
+
+std::unique_ptr<brmath_web::WebModel> LoadBaseModel(brmath_web::WebBase& base, const std::string& name) {
+    return std::make_unique<brmath_web::WebModel>(base, name);
+}
+
+int AddFolder(brmath_web::WebBase& base, const std::string& where, const val& names) {
+    return base.AddFolder(where, emscripten::vecFromJSArray<std::string>(names));
+}
+std::string ArchivePlace(brmath_web::WebBase& base, const std::string& where, double size, const val& tail) {
+    return base.ArchivePlace(where, size, BytesOf(tail));
+}
+std::string AddArchive(brmath_web::WebBase& base, const std::string& where, double size, const val& tail, const val& directory) {
+    return base.AddArchive(where, size, BytesOf(tail), BytesOf(directory));
+}
+void Supply(brmath_web::WebBase& base, int layer, const std::string& name, const val& bytes) {
+    base.Supply(layer, name, BytesOf(bytes));
+}
+
+// A base's model's map as {width, height, pixels}, or null.
+val MapOf(brmath_web::WebModel& model, int mesh, int which) {
+    const convert::RgbaImage* image = model.Map(mesh, which);
+    if (image == nullptr) return val::null();
+    val result = val::object();
+    result.set("width", image->width);
+    result.set("height", image->height);
+    result.set("pixels", Bytes(std::string(image->pixels.begin(), image->pixels.end())));
+    return result;
+}
+
+val TangentsOf(brmath_web::WebModel& model) { return FloatView(model.Tangents()); }
 
 val StreamOf(brmath_web::WebModel& model) { return FloatView(model.Stream()); }
 val JointsOf(brmath_web::WebModel& model) { return FloatView(model.Joints()); }
@@ -59,6 +97,18 @@ val ImportGltf(convert::MemoryFiles& files, const std::string& model, const std:
 
 EMSCRIPTEN_BINDINGS(brmath) {
     emscripten::class_<convert::MemoryFiles>("FileSet").constructor<>().function("add", &AddFile);
+    emscripten::class_<brmath_web::WebBase>("WebBase")
+        .constructor<>()
+        .function("addFolder", &AddFolder)
+        .function("archivePlace", &ArchivePlace)
+        .function("addArchive", &AddArchive)
+        .function("supply", &Supply)
+        .function("refuse", &brmath_web::WebBase::Refuse)
+        .function("wanted", &brmath_web::WebBase::Wanted)
+        .function("declarationFiles", &brmath_web::WebBase::DeclarationFiles)
+        .function("models", &brmath_web::WebBase::Models)
+        .function("prepare", &brmath_web::WebBase::Prepare)
+        .function("messages", &brmath_web::WebBase::MessagesJson);
     emscripten::class_<brmath_web::WebModel>("WebModel")
         .constructor(&LoadModel)
         .function("ok", &brmath_web::WebModel::Ok)
@@ -70,6 +120,9 @@ EMSCRIPTEN_BINDINGS(brmath) {
         .function("stream", &StreamOf)
         .function("joints", &JointsOf)
         .function("frames", &FramesOf)
+        .function("tangents", &TangentsOf)
+        .function("map", &MapOf)
         .function("exportGlb", &ExportGlb);
     emscripten::function("importGltf", &ImportGltf);
+    emscripten::function("loadBaseModel", &LoadBaseModel);
 }

@@ -69,6 +69,22 @@ class Model {
     return this.#live().frames().slice();
   }
 
+  // After pose(), for normal maps: each corner of the stream's tangent (4 floats), the
+  // way texture s rises and in w the side where t rises (down the image), as three.js
+  // takes a tangent attribute.
+  cornerTangents() {
+    return this.#live().tangents().slice();
+  }
+
+  // A game base's model: mesh m's images {diffuse, normal, specular}, each {width,
+  // height, pixels} (RGBA rows from the top), the game's defaults where the material
+  // has none; null for other models.
+  maps(mesh) {
+    const core = this.#live();
+    const [diffuse, normal, specular] = [0, 1, 2].map((which) => core.map(mesh | 0, which));
+    return diffuse === null ? null : { diffuse, normal, specular };
+  }
+
   // The bytes md5tool export writes as MESH.glb for these files: {ok, bytes, messages,
   // diagnostics}. Options: clip (one clip only; default every clip), scale (1), maxWeights (8).
   exportGlb(options = {}) {
@@ -98,6 +114,131 @@ class Model {
     if (this.#core === null) return;
     this.#core.delete();
     this.#core = null;
+  }
+}
+
+// A File (or Blob) as a reader of byte ranges: what a game base reads archives through.
+export function fileReader(file) {
+  return {
+    size: file.size,
+    read: async (offset, length) => new Uint8Array(await file.slice(offset, offset + length).arrayBuffer()),
+  };
+}
+
+function readerOf(source) {
+  if (source instanceof Uint8Array) return { size: source.length, read: async (o, n) => source.subarray(o, o + n) };
+  return typeof source.read === 'function' ? source : fileReader(source);
+}
+
+// Raw deflate inflated by the platform's own inflater, to exactly `size` bytes.
+async function inflateRaw(packed, size) {
+  const reader = new Blob([packed]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const out = new Uint8Array(size);
+  let at = 0;
+  try {
+    for (let part = await reader.read(); !part.done; part = await reader.read()) {
+      if (at + part.value.length > size) throw new Error('inflates to another size than its directory gives');
+      out.set(part.value, at);
+      at += part.value.length;
+    }
+  } catch (error) {
+    reader.cancel().catch(() => {});
+    throw error.message?.startsWith('inflates') ? error : new Error('is damaged (it does not inflate)');
+  }
+  if (at !== size) throw new Error('inflates to another size than its directory gives');
+  return out;
+}
+
+// One entry's bytes, from its local header on.
+async function entryBytes(reader, entry) {
+  const header = await reader.read(entry.header, 30);
+  const fields = new DataView(header.buffer, header.byteOffset, header.byteLength);
+  if (header.length < 30 || fields.getUint32(0, true) !== 0x04034b50 || fields.getUint16(8, true) !== entry.method) {
+    throw new Error('its local header does not match the directory');
+  }
+  const start = entry.header + 30 + fields.getUint16(26, true) + fields.getUint16(28, true);
+  if (start + entry.packed > reader.size) throw new Error("its data runs past the archive's end");
+  const packed = await reader.read(start, entry.packed);
+  return entry.method === 0 ? packed : inflateRaw(packed, entry.size);
+}
+
+// A game's files as the game reads them: dropped .pk4 archives and folders, a later one
+// winning. Nothing is read whole: an archive's directory first, then only the entries
+// the declarations and the chosen model need.
+class GameBase {
+  constructor(core) {
+    this.#core = core;
+    this.#base = new core.WebBase();
+  }
+
+  #core;
+  #base;
+  #sources = [];  // a layer's reader(s): {archive, entries} or {files}
+
+  // An archive: a File, or a reader {size, read(offset, length) -> Promise<Uint8Array>}.
+  async addArchive(name, source) {
+    const reader = readerOf(source);
+    const tailSize = Math.min(reader.size, 22 + 65535);
+    const tail = await reader.read(reader.size - tailSize, tailSize);
+    const place = JSON.parse(this.#base.archivePlace(name, reader.size, tail));
+    const directory = place.error ? new Uint8Array(0) : await reader.read(place.offset, place.size);
+    const added = JSON.parse(this.#base.addArchive(name, reader.size, tail, directory));
+    this.#sources[added.layer] = { archive: reader, entries: new Map(added.entries.map((e) => [e.name, e])) };
+  }
+
+  // A folder's loose files: path inside it to a File, a reader or a Uint8Array.
+  addFolder(name, files) {
+    const layer = this.#base.addFolder(name, Object.keys(files));
+    this.#sources[layer] = { files: new Map(Object.entries(files).map(([path, source]) => [path, readerOf(source)])) };
+  }
+
+  async #supply(wanted, progress) {
+    let done = 0;
+    for (const { layer, name } of wanted) {
+      const source = this.#sources[layer];
+      progress?.({ done: done++, total: wanted.length, name });
+      try {
+        const bytes = source.archive ? await entryBytes(source.archive, source.entries.get(name))
+          : await source.files.get(name).read(0, source.files.get(name).size);
+        this.#base.supply(layer, name, bytes);
+      } catch (error) {
+        this.#base.refuse(layer, name, error.message ?? String(error));
+      }
+    }
+  }
+
+  // Reads the declarations (def/*.def, materials/*.mtr, skins/*.skin): their entries only.
+  async readDeclarations(progress) {
+    await this.#supply(JSON.parse(this.#base.declarationFiles()), progress);
+  }
+
+  // Every model declaration, entityDef with a model and mesh without a declaration:
+  // [{name, kind, mesh, clips, problem}].
+  models() {
+    return JSON.parse(this.#base.models());
+  }
+
+  // What reading the base said: {diagnostics, messages}.
+  said() {
+    return said(this.#base.messages());
+  }
+
+  // Reads a model by its declaration's, entityDef's or mesh's name, fetching what it
+  // needs (its mesh, its clips, its images) round by round; a Model with maps().
+  async load(name, progress) {
+    for (let round = 0; round < 8; ++round) {
+      const prepared = JSON.parse(this.#base.prepare(String(name)));
+      if (prepared.error) {
+        return { ok: false, error: prepared.error, diagnostics: [], messages: [prepared.error], clips: [], joints: [], meshes: [], free() {} };
+      }
+      if (prepared.ready) break;
+      await this.#supply(prepared.needs, progress);
+    }
+    return new Model(this.#core.loadBaseModel(this.#base, String(name)), String(name));
+  }
+
+  free() {
+    this.#base.delete();
   }
 }
 
@@ -143,6 +284,11 @@ class BRMath {
     } finally {
       set.delete();
     }
+  }
+
+  // An empty game base, to add archives and folders to.
+  gameBase() {
+    return new GameBase(this.#core);
   }
 
   // md5tool import of a .glb or .gltf (with its buffers and images in options.files):

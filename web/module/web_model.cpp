@@ -11,6 +11,7 @@
 #include "model_summary.h"
 #include "software_device.h"
 #include "utf8_text.h"
+#include "web_base.h"
 #include "wording.h"
 
 namespace brmath_web {
@@ -39,8 +40,48 @@ std::string DiagnosticsJson(const convert::Diagnostics& diagnostics) {
     return records.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-WebModel::WebModel(convert::MemoryFiles& files, const std::string& mesh) : files_(std::move(files)) {
-    model_ = convert::LoadModel(files_, mesh);
+WebModel::WebModel(convert::MemoryFiles& files, const std::string& mesh)
+    : files_(std::make_shared<convert::MemoryFiles>(std::move(files))) {
+    model_ = convert::LoadModel(*files_, mesh);
+}
+
+WebModel::WebModel(const WebBase& base, const std::string& name) : files_(base.Base()) {
+    const convert::GameModel game = convert::ChooseModel(*base.Base(), base.Decls(), name);
+    if (!game.found) {
+        model_.mesh = name;
+        model_.failure = game.failure;
+        if (model_.failure.file.empty()) model_.failure.file = name;
+        return;
+    }
+    model_ = convert::LoadGameModel(*base.Base(), game);
+    if (!model_.loaded) return;
+    convert::ModelMaps maps = convert::ReadModelMaps(*base.Base(), base.Decls(), *model_.actor, game.skin);
+    model_.warnings.insert(model_.warnings.end(), maps.warnings.begin(), maps.warnings.end());
+    maps_ = std::move(maps.meshes);
+}
+
+const convert::RgbaImage* WebModel::Map(int mesh, int which) const {
+    if (mesh < 0 || static_cast<size_t>(mesh) >= maps_.size() || which < 0 || which > 2) return nullptr;
+    const convert::SurfaceMaps& maps = maps_[static_cast<size_t>(mesh)];
+    return which == 0 ? &maps.diffuse : which == 1 ? &maps.normal : &maps.specular;
+}
+
+const std::vector<float>& WebModel::Tangents() {
+    tangents_.clear();
+    const brmath::Actor& actor = *model_.actor;
+    for (int m = 0; m < actor.meshCount && Ok(); ++m) {
+        const brmath::Mesh& mesh = actor.meshes[m];
+        for (int t = 0; t < mesh.triangleCount; ++t) {
+            for (const int32_t index : mesh.triangles[t].indices) {
+                const brmath::MeshVertex& v = mesh.vertices[index];
+                const brmath::Vector3 &n = v.normal, &b = v.bitangent;
+                const float s[3] = {-v.tangent.x, -v.tangent.y, -v.tangent.z};
+                const float side = (n.y * s[2] - n.z * s[1]) * b.x + (n.z * s[0] - n.x * s[2]) * b.y + (n.x * s[1] - n.y * s[0]) * b.z;
+                tangents_.insert(tangents_.end(), {s[0], s[2], s[1], side < 0 ? -1.0f : 1.0f});  // y and z exchanged
+            }
+        }
+    }
+    return tangents_;
 }
 
 std::string WebModel::MessagesJson() const {
@@ -51,7 +92,7 @@ std::string WebModel::MessagesJson() const {
 
 std::string WebModel::DescriptionJson() {
     bool replaced = false;
-    const convert::ModelSummary summary = convert::Summarize(model_, files_);
+    const convert::ModelSummary summary = convert::Summarize(model_, *files_);
     Json clips = Json::array();
     for (const convert::ClipSummary& clip : summary.clips) {
         clips.push_back({{"name", convert::Utf8Text(clip.name, &replaced)}, {"frames", clip.frames},
@@ -72,6 +113,11 @@ std::string WebModel::DescriptionJson() {
                           {"triangles", item.triangles},
                           {"weights", item.weights},
                           {"image", convert::Utf8Text(item.image, &replaced)}});
+        if (meshes.size() <= maps_.size()) {
+            const convert::SurfaceMaps& maps = maps_[meshes.size() - 1];
+            meshes.back()["material"] = convert::Utf8Text(maps.material, &replaced);
+            meshes.back()["maps"] = {{"diffuse", maps.diffuseText}, {"normal", maps.normalText}, {"specular", maps.specularText}};
+        }
     }
     return Json{{"clips", clips}, {"joints", joints}, {"meshes", meshes}}.dump();
 }
@@ -148,7 +194,8 @@ std::string WebModel::ExportGlb(int clip, bool clipGiven, double scale, int maxW
     request.clip = clipGiven ? clip : -1;
     request.scale = scale;
     request.maxWeights = maxWeights;
-    convert::ExportResult result = convert::ExportGltf(model_, files_, request);
+    if (!maps_.empty()) request.maps = &maps_;
+    convert::ExportResult result = convert::ExportGltf(model_, *files_, request);
     said.insert(said.end(), result.diagnostics.begin(), result.diagnostics.end());
     *messages = DiagnosticsJson(said);
     if (!result.ok || result.files.size() != 1) return {};

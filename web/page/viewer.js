@@ -4,7 +4,7 @@ import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
 import { TGALoader } from 'three/addons/loaders/TGALoader.js';
 import { zipSync } from 'fflate';
-import createBRMath from './brmath.mjs';
+import createBRMath, { fileReader } from './brmath.mjs';
 import { kFieldOfView, md5toolFraming } from './framing.js';
 
 const $ = (id) => document.getElementById(id);
@@ -57,6 +57,7 @@ const view = {
   md5Zip: null,      // the MD5 files of a dropped glTF, zipped
   box: null,         // the posed model's box
   baseName: 'model',
+  base: null,        // a game base, when one was dropped
 };
 
 function showMessages(lines) {
@@ -95,6 +96,18 @@ async function textureOf(name, bytes) {
   return texture;
 }
 
+// A game map's pixels (rows from the top, as texture t runs) as a texture.
+function dataTexture(image, colorSpace = THREE.NoColorSpace) {
+  const texture = new THREE.DataTexture(image.pixels, image.width, image.height, THREE.RGBAFormat);
+  texture.wrapS = texture.wrapT = THREE.RepeatWrapping;
+  texture.magFilter = THREE.LinearFilter;
+  texture.minFilter = THREE.LinearMipmapLinearFilter;
+  texture.generateMipmaps = true;
+  texture.colorSpace = colorSpace;
+  texture.needsUpdate = true;
+  return texture;
+}
+
 function clearScene() {
   for (const object of [...view.meshes, view.skeleton, view.frames]) {
     if (!object) continue;
@@ -114,9 +127,19 @@ async function buildScene(model, files) {
     geometry.setAttribute('position', new THREE.BufferAttribute(new Float32Array(corners * 3), 3));
     geometry.setAttribute('normal', new THREE.BufferAttribute(new Float32Array(corners * 3), 3));
     geometry.setAttribute('uv', new THREE.BufferAttribute(new Float32Array(corners * 2), 2));
-    const image = mesh.image ? mesh.image.split('/').pop() : '';
-    const map = (await textureOf(image, files[image])) ?? checker;
-    const material = new THREE.MeshStandardMaterial({ map, metalness: 0, roughness: 0.6, side: THREE.DoubleSide });
+    const maps = model.maps(view.meshes.length);
+    let material;
+    if (maps) {
+      geometry.setAttribute('tangent', new THREE.BufferAttribute(new Float32Array(corners * 4), 4));
+      material = new THREE.MeshPhongMaterial({
+        map: dataTexture(maps.diffuse, THREE.SRGBColorSpace), normalMap: dataTexture(maps.normal),
+        specularMap: dataTexture(maps.specular), specular: 0xffffff, shininess: 40, side: THREE.DoubleSide,
+      });
+    } else {
+      const image = mesh.image ? mesh.image.split('/').pop() : '';
+      const map = (await textureOf(image, files[image])) ?? checker;
+      material = new THREE.MeshStandardMaterial({ map, metalness: 0, roughness: 0.6, side: THREE.DoubleSide });
+    }
     const object = new THREE.Mesh(geometry, material);
     object.frustumCulled = false;
     deviceSpace.add(object);
@@ -165,6 +188,10 @@ function pose() {
     view.frame = frames > 0 ? ((view.frame % frames) + frames) % frames : 0;
   }
   const stream = model.clips.length > 0 ? model.pose(view.clip, view.frame) : model.pose(0, 0);
+  // A game's model: texture t as the game reads it (the library hands it negated), and
+  // the library's tangent frames for the normal maps.
+  const game = view.meshes.length > 0 && view.meshes[0].geometry.attributes.tangent !== undefined;
+  const tangents = game ? model.cornerTangents() : null;
   let corner = 0;
   for (const object of view.meshes) {
     const position = object.geometry.attributes.position.array;
@@ -174,9 +201,13 @@ function pose() {
       const at = corner * 8;
       position.set(stream.subarray(at, at + 3), c * 3);
       normal.set(stream.subarray(at + 3, at + 6), c * 3);
-      uv.set(stream.subarray(at + 6, at + 8), c * 2);
+      uv[c * 2] = stream[at + 6];
+      uv[c * 2 + 1] = game ? -stream[at + 7] : stream[at + 7];
+      if (game) object.geometry.attributes.tangent.array.set(tangents.subarray(corner * 4, corner * 4 + 4), c * 4);
     }
-    for (const name of ['position', 'normal', 'uv']) object.geometry.attributes[name].needsUpdate = true;
+    for (const name of ['position', 'normal', 'uv', 'tangent']) {
+      if (object.geometry.attributes[name]) object.geometry.attributes[name].needsUpdate = true;
+    }
   }
   view.box = boxOf(stream);
   const size = view.box.max.clone().sub(view.box.min).length();
@@ -277,6 +308,17 @@ async function show(files, { mesh, md5Zip = null, extraMessages = [] } = {}) {
   status(`reading ${chosen ?? 'the files'} and its clips (${(bytes / 1e6).toFixed(1)} MB)…`);
   await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
   const model = brmath.load(files, chosen ? { mesh: chosen } : {});
+  if (!(await display(model, chosen, files, extraMessages))) return false;
+  closeBase();
+  view.md5Zip = md5Zip;
+  $('mesh').replaceChildren(...meshes.map((name) => new Option(name, name, false, name === chosen)));
+  $('mesh').hidden = meshes.length < 2;
+  $('download-md5').disabled = md5Zip === null;
+  return true;
+}
+
+// Puts a loaded model on show; one that did not load leaves the one on show.
+async function display(model, chosen, files, extraMessages = []) {
   showMessages([...extraMessages, ...model.messages]);
   if (!model.ok) {
     if (!model.messages.includes(model.error)) showMessages([...extraMessages, ...model.messages, model.error]);
@@ -287,20 +329,73 @@ async function show(files, { mesh, md5Zip = null, extraMessages = [] } = {}) {
   if (view.model) view.model.free();
   view.model = model;
   view.files = files;
-  view.md5Zip = md5Zip;
-  view.baseName = chosen.replace(/\.md5mesh$/i, '');
-  $('mesh').replaceChildren(...meshes.map((name) => new Option(name, name, false, name === chosen)));
-  $('mesh').hidden = meshes.length < 2;
+  view.md5Zip = null;
+  view.baseName = chosen.split('/').pop().replace(/\.md5mesh$/i, '');
   await buildScene(model, files);
   fillClips(model);
   setPlaying(false);
   selectClip(0);
   frameCamera(Number(query.get('yaw') ?? 25), Number(query.get('pitch') ?? 12));
   $('download-glb').disabled = false;
-  $('download-md5').disabled = md5Zip === null;
+  $('download-md5').disabled = true;
   const vertices = model.meshes.reduce((sum, m) => sum + m.vertices, 0);
   status(`${chosen}: ${model.joints.length} joints, ${model.meshes.length} meshes, ${vertices} vertices, ${model.clips.length} clips`);
   return true;
+}
+
+// A game's files: dropped .pk4 archives (taken in name order, a later name winning) and
+// dropped folders (their own .pk4 files, then their loose files over them).
+async function openBase(archives, folders) {
+  const base = brmath.gameBase();
+  const byName = (a, b) => (a.name.toUpperCase() < b.name.toUpperCase() ? -1 : a.name.toUpperCase() > b.name.toUpperCase() ? 1 : 0);
+  const started = performance.now();
+  for (const file of [...archives].sort(byName)) {
+    status(`reading the directory of ${file.name}…`);
+    await base.addArchive(file.name, fileReader(file));
+  }
+  for (const folder of folders) {
+    const inside = Object.entries(folder.files);
+    const own = inside.filter(([path]) => /^[^/]+\.pk4$/i.test(path)).map(([path, file]) => ({ name: path, file }));
+    for (const { name, file } of own.sort(byName)) {
+      status(`reading the directory of ${folder.name}/${name}…`);
+      await base.addArchive(`${folder.name}/${name}`, fileReader(file));
+    }
+    base.addFolder(folder.name, Object.fromEntries(inside.filter(([path]) => !/^[^/]+\.pk4$/i.test(path))));
+  }
+  await base.readDeclarations(({ done, total, name }) => status(`reading the declarations: ${done + 1} of ${total} (${name})…`));
+  const models = base.models();
+  closeBase();
+  view.base = base;
+  $('model').replaceChildren(...models.map((model) => {
+    const label = model.kind === 'mesh' ? `${model.name} (no declaration)` : model.kind === 'entityDef' ? `${model.name} (entityDef)` : model.name;
+    return new Option(label, model.name);
+  }));
+  $('model').hidden = models.length === 0;
+  $('mesh').hidden = true;
+  view.baseOpened = performance.now() - started;
+  if (models.length === 0) {
+    showMessages([...base.said().messages, 'no model declaration or mesh in the files']);
+    status('nothing shown');
+    return false;
+  }
+  const wanted = query.get('model');
+  const first = models.find((model) => model.name === wanted) ?? models.find((model) => !model.problem) ?? models[0];
+  $('model').value = first.name;
+  return showBaseModel(first.name);
+}
+
+async function showBaseModel(name) {
+  const started = performance.now();
+  const model = await view.base.load(name, ({ done, total, name: file }) => status(`reading ${name}: ${done + 1} of ${total} files (${file})…`));
+  const shown = await display(model, name, {}, view.base.said().messages);
+  view.loadTime = performance.now() - started;
+  return shown;
+}
+
+function closeBase() {
+  if (view.base) view.base.free();
+  view.base = null;
+  $('model').hidden = true;
 }
 
 // A dropped glTF: converted by md5tool import's code, then shown from its MD5 files.
@@ -318,7 +413,11 @@ async function showGltf(name, files) {
   return show(result.files, { md5Zip: zip, extraMessages: result.messages });
 }
 
+// What was opened or dropped: File objects, each with the path it was dropped under.
 async function openFiles(list) {
+  const archives = list.filter((file) => /\.pk4$/i.test(file.name) && (file.path ?? '').split('/').filter(Boolean).length <= 1);
+  const folders = gameFolders(list);
+  if (archives.length > 0 || folders.length > 0) return openBase(archives, folders);
   const files = {};
   for (const file of list) files[file.name] = new Uint8Array(await file.arrayBuffer());
   const gltf = Object.keys(files).find((name) => /\.(glb|gltf)$/i.test(name));
@@ -326,10 +425,26 @@ async function openFiles(list) {
   return show(files);
 }
 
-// Every file of a dropped folder, its subfolders too.
+// Dropped folders that hold a game: .pk4 files or declaration folders at their top.
+// Each is {name, files: path inside it to File}.
+function gameFolders(list) {
+  const folders = new Map();
+  for (const file of list) {
+    const parts = (file.path ?? '').split('/').filter(Boolean);
+    if (parts.length < 2) continue;
+    if (!folders.has(parts[0])) folders.set(parts[0], { name: parts[0], files: {} });
+    folders.get(parts[0]).files[parts.slice(1).join('/')] = file;
+  }
+  const isGame = (folder) => Object.keys(folder.files).some((path) => /^[^/]+\.pk4$/i.test(path) || /^(def|materials)\//i.test(path));
+  return [...folders.values()].filter(isGame);
+}
+
+// Every file of a dropped folder, its subfolders too, each with its path.
 async function filesOfEntry(entry, into) {
   if (entry.isFile) {
-    into.push(await new Promise((resolve, reject) => entry.file(resolve, reject)));
+    const file = await new Promise((resolve, reject) => entry.file(resolve, reject));
+    file.path = entry.fullPath;
+    into.push(file);
   } else if (entry.isDirectory) {
     const reader = entry.createReader();
     for (let batch; (batch = await new Promise((resolve, reject) => reader.readEntries(resolve, reject))).length > 0;) {
@@ -375,6 +490,7 @@ function step(by) {
 $('open').addEventListener('change', (event) => openFiles([...event.target.files]));
 $('sample').addEventListener('click', () => openSample());
 $('mesh').addEventListener('change', () => view.files && show(view.files, { mesh: $('mesh').value, md5Zip: view.md5Zip }));
+$('model').addEventListener('change', () => view.base && showBaseModel($('model').value));
 $('clip').addEventListener('change', () => selectClip(Number($('clip').value)));
 $('frame').addEventListener('input', () => {
   setPlaying(false);
@@ -424,7 +540,10 @@ async function openSample() {
 
 // For tests and scripts.
 window.viewer = {
-  state: () => ({ clip: view.clip, frame: view.frame, playing: view.playing, clips: view.model ? view.model.clips : [] }),
+  state: () => ({ clip: view.clip, frame: view.frame, playing: view.playing, clips: view.model ? view.model.clips : [],
+                  model: view.model ? view.model.mesh : null, baseOpened: view.baseOpened, loadTime: view.loadTime,
+                  maps: view.meshes.map((object) => Boolean(object.material.normalMap)) }),
+  openBase,
   frameCamera,
   ready: true,
 };

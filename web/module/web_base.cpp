@@ -1,0 +1,123 @@
+#include "web_base.h"
+
+#include <nlohmann/json.hpp>
+
+#include "base_listing.h"
+#include "loaded_model.h"
+#include "web_model.h"
+
+namespace brmath_web {
+
+namespace {
+
+using Json = nlohmann::json;
+
+std::string Dump(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+}  // namespace
+
+bool SuppliedLayer::Read(const std::string& name, std::string* bytes, std::string* why) {
+    const auto refused = refused_.find(name);
+    if (refused != refused_.end()) {
+        *why = refused->second;
+        return false;
+    }
+    const auto found = supplied_.find(name);
+    if (found == supplied_.end()) {
+        wanted_.insert(name);
+        return false;
+    }
+    *bytes = found->second;
+    return true;
+}
+
+int WebBase::AddFolder(const std::string& where, const std::vector<std::string>& names) {
+    auto layer = std::make_unique<SuppliedLayer>(where, names);
+    layers_.push_back(layer.get());
+    base_->AddLayer(std::move(layer));
+    return static_cast<int>(layers_.size()) - 1;
+}
+
+std::string WebBase::ArchivePlace(const std::string& where, double size, const std::string& tail) {
+    convert::ZipDirectoryPlace place;
+    convert::Diagnostic failure;
+    if (!(size >= static_cast<double>(tail.size())) || size > 9e15 ||
+        !convert::FindZipDirectory(where, tail, static_cast<uint64_t>(size), &place, &failure)) {
+        if (failure.text.empty()) failure = convert::Error(where, "cannot be read");
+        return Dump({{"error", convert::MessageLine(failure)}});
+    }
+    return Dump({{"offset", place.offset}, {"size", place.size}});
+}
+
+std::string WebBase::AddArchive(const std::string& where, double size, const std::string& tail, const std::string& directory) {
+    convert::ZipDirectoryPlace place;
+    convert::Diagnostic failure;
+    convert::FindZipDirectory(where, tail, static_cast<uint64_t>(size), &place, &failure);
+    const convert::ZipDirectory read = convert::ReadZipDirectory(where, directory, place);
+    std::vector<std::string> names;
+    Json entries = Json::array();
+    for (const convert::ZipEntry& entry : read.entries) {
+        names.push_back(convert::NormalName(entry.name));
+        entries.push_back({{"name", names.back()}, {"header", entry.headerOffset}, {"method", entry.method},
+                           {"packed", entry.compressedSize}, {"size", entry.size}});
+    }
+    auto layer = std::make_unique<SuppliedLayer>(where, names);
+    layer->opened_ = read.warnings;
+    if (!read.read) layer->opened_.insert(layer->opened_.begin(), read.failure);
+    layers_.push_back(layer.get());
+    base_->AddLayer(std::move(layer));
+    return Dump({{"layer", layers_.size() - 1}, {"entries", entries}});
+}
+
+void WebBase::Supply(int layer, const std::string& name, std::string bytes) {
+    if (layer >= 0 && static_cast<size_t>(layer) < layers_.size()) layers_[static_cast<size_t>(layer)]->Supply(name, std::move(bytes));
+}
+
+void WebBase::Refuse(int layer, const std::string& name, const std::string& why) {
+    if (layer >= 0 && static_cast<size_t>(layer) < layers_.size()) layers_[static_cast<size_t>(layer)]->Refuse(name, why);
+}
+
+std::string WebBase::Wanted() {
+    Json wanted = Json::array();
+    for (size_t l = 0; l < layers_.size(); ++l) {
+        for (const std::string& name : layers_[l]->TakeWanted()) wanted.push_back({{"layer", l}, {"name", name}});
+    }
+    return Dump(wanted);
+}
+
+std::string WebBase::DeclarationFiles() {
+    for (const auto& [folder, ending] : {std::pair{"def", ".def"}, {"materials", ".mtr"}, {"skins", ".skin"}}) {
+        for (const std::string& file : base_->FilesUnder(folder, ending)) base_->Bytes(file);
+    }
+    return Wanted();
+}
+
+std::string WebBase::Models() {
+    if (!read_) {
+        decls_.ReadBase(*base_, &declared_);
+        read_ = true;
+    }
+    Json models = Json::array();
+    for (const convert::ListedModel& model : convert::ListBase(*base_, decls_, true, false)) {
+        models.push_back({{"name", model.name}, {"kind", model.kind}, {"mesh", model.mesh}, {"clips", model.clips},
+                          {"problem", model.problem}});
+    }
+    return Dump(models);
+}
+
+std::string WebBase::Prepare(const std::string& name) {
+    const convert::GameModel game = convert::ChooseModel(*base_, decls_, name);
+    if (!game.found) return Dump({{"error", convert::MessageLine(game.failure)}});
+    convert::LoadedModel model = convert::LoadGameModel(*base_, game);
+    if (model.loaded) convert::ReadModelMaps(*base_, decls_, *model.actor, game.skin);
+    const Json wanted = Json::parse(Wanted());
+    return wanted.empty() ? Dump({{"ready", true}}) : Dump({{"needs", wanted}});
+}
+
+std::string WebBase::MessagesJson() const {
+    convert::Diagnostics said = base_->Messages();
+    said.insert(said.end(), declared_.begin(), declared_.end());
+    return DiagnosticsJson(said);
+}
+
+}  // namespace brmath_web
