@@ -242,6 +242,31 @@ TEST(GameBaseTest, RenderLeansTheLightWithTheNormalMap) {
     EXPECT_LT(brightness(128, 200), flat);
 }
 
+TEST(GameBaseTest, SaysWhatAMaterialLacks) {
+    const std::string rig = std::string(BRMATH_TEST_DATA_DIR) + "/rig/";
+    std::string deep = "models/x";
+    for (int n = 0; n < 9; ++n) deep = "scale(" + deep + ", 2)";
+    const std::pair<std::string, std::string> cases[] = {
+        {"models/body { diffusemap " + deep + " }", "m.mtr:1: warning: material models/body: image programs nest deeper than 8"},
+        {"models/body {\n diffusemap models/body }", "m.mtr:1: warning: material models/body: models/body: no such image (it names itself)"},
+        {"models/body { diffusemap textures/gone }", "material models/body: textures/gone.dds: .dds images are not read"},
+        {"models/body { bumpmap smoothnormals(textures/gone.tga) }",
+         "material models/body: image program smoothnormals is not built; its first image stands for it"},
+        {"models/body { { blend diffusemap map } }", "material models/body: an image is missing"},
+    };
+    const brmath_test::TempFolder folder;
+    for (const auto& [mtr, message] : cases) {
+        const std::string pk4 = folder.Write("m.pk4", Pk4({{"def/m.def", "model m { mesh models/rig.md5mesh }"},
+                                                           {"materials/m.mtr", mtr},
+                                                           {"textures/gone.dds", "DDS "},
+                                                           {"models/rig.md5mesh", brmath_test::ReadFileBytes(rig + "rig.md5mesh")}}));
+        const auto run = RunMd5tool({"check", "--strict", "m", "--base", pk4});
+        EXPECT_EQ(run.status, 1) << message;
+        EXPECT_NE(run.out.find(message), std::string::npos) << message << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find("m: OK: models/rig.md5mesh, 2 joints, 1 mesh, 0 clips, images 0 of "), std::string::npos) << run.out;
+    }
+}
+
 TEST(GameBaseTest, SaysWhyTheGameWouldRefuseADeclaration) {
     const std::string rig = std::string(BRMATH_TEST_DATA_DIR) + "/rig/";
     const std::string mesh = "mesh models/rig.md5mesh\n";

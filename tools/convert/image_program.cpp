@@ -124,10 +124,12 @@ ImageBuild BuildImage(FileSet& files, const ImageExpr& image) {
     } else if (image.name == "addnormals" && parts.size() == 2 && all) {
         build.image = AddNormals(parts[0].image, parts[1].image);
         build.built = true;
-    } else if (!parts.empty() && parts[0].built) {
+    } else {
         if (image.name != "heightmap" && image.name != "addnormals") build.notBuilt.push_back(image.name);
-        build.image = std::move(parts[0].image);
-        build.built = true;
+        if (!parts.empty() && parts[0].built) {
+            build.image = std::move(parts[0].image);
+            build.built = true;
+        }
     }
     return build;
 }

@@ -4,11 +4,14 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <sstream>
+#include <system_error>
 
 #include "clip_check.h"
 #include "command_support.h"
 #include "commands.h"
 #include "model_summary.h"
+#include "surface_maps.h"
 #include "wording.h"
 
 namespace md5tool {
@@ -90,6 +93,26 @@ int CheckAnimation(CheckRun& run, const std::string& file) {
     return warned && run.options.strict ? kBadInput : kSuccess;
 }
 
+// A model of the game bases, by its declaration's, entityDef's or mesh's name: what the
+// game would refuse or leave out of it, its clips and its maps.
+int CheckGameModel(CheckRun& run, const std::string& name) {
+    ModelFiles files;
+    files.bases = run.options.bases;
+    std::ostringstream said;
+    const convert::LoadedModel model = LoadForCommand(files, name, said, said);
+    run.out << said.str();
+    if (!model.loaded) return kBadInput;
+    const convert::ModelMaps maps = convert::ReadModelMaps(files.base, files.decls, *model.actor, files.game.skin);
+    PrintDiagnostics(maps.warnings, run.out);
+    const convert::ModelSummary summary = convert::Summarize(model, files.Files());
+    run.out << name << ": OK: " << files.game.mesh << ", " << Counted(summary.joints, "joint", "joints") << ", "
+            << Counted(static_cast<long long>(summary.meshes.size()), "mesh", "meshes") << ", "
+            << Counted(static_cast<long long>(summary.clips.size()), "clip", "clips") << ", images " << maps.images
+            << " of " << maps.imagesNamed << "\n";
+    const bool warned = !model.warnings.empty() || !maps.warnings.empty() || !files.base.Messages().empty();
+    return warned && run.options.strict ? kBadInput : kSuccess;
+}
+
 }  // namespace
 
 int Check(const CheckOptions& options, std::ostream& out, std::ostream& err) {
@@ -98,7 +121,10 @@ int Check(const CheckOptions& options, std::ostream& out, std::ostream& err) {
     for (const std::string& file : options.files) {
         const std::string extension = Lower(std::filesystem::path(file).extension().string());
         int result = kBadInput;
-        if (extension == ".md5mesh") {
+        std::error_code code;
+        if (!options.bases.empty() && !std::filesystem::is_regular_file(std::filesystem::u8path(file), code)) {
+            result = CheckGameModel(run, file);
+        } else if (extension == ".md5mesh") {
             result = CheckMesh(run, file);
         } else if (extension == ".md5anim") {
             result = CheckAnimation(run, file);

@@ -68,6 +68,7 @@ Command AddCheckCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                       "the .md5mesh file that .md5anim files are read against (default: the mesh in the clip's "
                       "folder; of several, the one whose name the clip's name begins with)");
     check->add_flag("--strict", options->strict, "exit with 1 when anything was left out");
+    AddBaseOption(check, options->bases);
     return {check, [options, &out, &err] { return Check(*options, out, err); }};
 }
 

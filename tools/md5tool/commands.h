@@ -30,7 +30,8 @@ struct ListOptions {
 int List(const ListOptions& options, std::ostream& out, std::ostream& err);
 
 struct CheckOptions {
-    std::vector<std::string> files;
+    std::vector<std::string> files;  // with bases, also models of the bases by name
+    std::vector<std::string> bases;
     std::string mesh;  // the skeleton clips are read against; default: the one beside them
     bool strict = false;
 };
