@@ -1,7 +1,7 @@
 # The MD5 add-on in Blender, headless: it installs from its zip into a fresh user
 # folder; import gives one action per clip that poses as the library does; export
-# of what was imported, and of a model made here, poses as Blender does; refusals
-# leave nothing behind.
+# of what was imported, and of a model made here, poses as Blender does; a game's
+# model comes in with its maps and goes out as a mod; refusals leave nothing behind.
 #   blender -b --factory-startup --python-exit-code 1 --python addon_test.py -- ZIP MD5TOOL SOURCE WORK
 import json
 import os
@@ -244,7 +244,123 @@ else:
             got, posed = blender_vertices([column]), library_vertices(state)
             record("made in Blender", max((posed[i] - got[mapping[i]]).length for i in range(len(posed))) / size)
 
-# 5. Refusals: nothing written, nothing added.
+# 5. A game's model: from its .pk4 with its materials' maps, and back out as a mod.
+def material_images(objects):
+    """For each object's material: the names of the inputs an image drives, through a
+    normal map node where there is one."""
+    found = set()
+    for o in objects:
+        for slot in o.material_slots:
+            tree = slot.material.node_tree if slot.material else None
+            for link in (tree.links if tree else ()):
+                if link.from_node.type == "TEX_IMAGE":
+                    target = link.to_node
+                    found.add("Normal" if target.type == "NORMAL_MAP" else link.to_socket.name)
+    return found
+
+
+clear_scene()
+game = os.path.join(source, "samples/game/pak000.pk4")
+before = set(bpy.data.objects)
+if "FINISHED" not in bpy.ops.import_scene.md5(filepath=game, model="robot"):
+    fail("import of robot from %s" % game)
+else:
+    added = [o for o in bpy.data.objects if o not in before and o.type == "MESH"]
+    maps = material_images(added)
+    if not {"Base Color", "Normal"} <= maps:
+        fail("the game robot's materials have images for %s, not the base colour and the normal" % sorted(maps))
+    if sorted(a.name for a in bpy.data.actions if a.use_fake_user) != ["idle", "walk", "wave"]:
+        fail("the game robot's actions are %s" % sorted(a.name for a in bpy.data.actions))
+    mod = os.path.join(work, "mod")
+    shutil.rmtree(mod, ignore_errors=True)
+    if "FINISHED" not in bpy.ops.export_scene.md5(directory=mod, name="bot", layout="MOD"):
+        fail("export of the game robot as a mod")
+    else:
+        info = subprocess.run([md5tool, "info", "bot", "--base", mod], capture_output=True, text=True)
+        clips = [line.split(":")[0].strip() for line in info.stdout.split("clips:\n")[-1].splitlines()[:3]]
+        if info.returncode != 0 or clips != ["0 idle", "1 walk", "2 wave"] or "not found" in info.stdout or \
+                "    diffuse models/md5/bot/" not in info.stdout or "    normal models/md5/bot/" not in info.stdout:
+            fail("md5tool info of the mod: %s%s" % (info.stdout, info.stderr))
+        else:
+            print("the game robot back as a mod: %s" % ", ".join(sorted(os.listdir(os.path.join(mod, "models/md5/bot")))))
+
+# 6. A normal map lit the right way round: a square facing the camera whose one-pixel
+# normal map leans every normal one way, drawn by Cycles with the sun up and to the
+# left: leaning left or up (the game's green points down the image) is brighter.
+SQUARE = """MD5Version 10
+commandline ""
+numJoints 1
+numMeshes 1
+joints {
+	"origin" -1 ( 0 0 0 ) ( 0 0 0 )
+}
+mesh {
+	shader "square"
+	numverts 4
+	vert 0 ( 0 0 ) 0 1
+	vert 1 ( 1 0 ) 1 1
+	vert 2 ( 0 1 ) 2 1
+	vert 3 ( 1 1 ) 3 1
+	numtris 2
+	tri 0 0 1 2
+	tri 1 1 3 2
+	numweights 4
+	weight 0 0 1 ( -1 0 2 )
+	weight 1 0 1 ( 1 0 2 )
+	weight 2 0 1 ( -1 0 0 )
+	weight 3 0 1 ( 1 0 0 )
+}
+"""
+
+
+def square_brightness(red, green):
+    game = os.path.join(work, "square")
+    shutil.rmtree(game, ignore_errors=True)
+    for folder in ("def", "materials", "models", "textures"):
+        os.makedirs(os.path.join(game, folder))
+    files = {"def/square.def": "model square { mesh models/square.md5mesh }\n",
+             "materials/square.mtr": "square { diffusemap textures/white bumpmap textures/lean }\n",
+             "models/square.md5mesh": SQUARE}
+    for name, text in files.items():
+        with open(os.path.join(game, name), "w") as file:
+            file.write(text)
+    blue = round((1 - ((red - 128) / 127) ** 2 - ((green - 128) / 127) ** 2) ** 0.5 * 127 + 128)
+    for name, pixel in (("white", (255, 255, 255)), ("lean", (red, green, blue))):
+        with open(os.path.join(game, "textures", name + ".tga"), "wb") as file:
+            file.write(bytes([0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 32, pixel[2], pixel[1], pixel[0]]))
+    clear_scene()
+    bpy.ops.import_scene.md5(filepath="", game=game, model="square")
+    scene = bpy.context.scene
+    camera = bpy.data.objects.new("camera", bpy.data.cameras.new("camera"))
+    camera.location = (0, -6, 1)
+    camera.rotation_euler = (math.radians(90), 0, 0)
+    sun = bpy.data.objects.new("sun", bpy.data.lights.new("sun", "SUN"))
+    sun.rotation_euler = (math.radians(45), math.radians(-45), 0)  # light from the upper left, towards +y
+    for o in (camera, sun):
+        scene.collection.objects.link(o)
+    scene.camera = camera
+    scene.render.engine = "CYCLES"
+    scene.cycles.samples = 4
+    scene.cycles.use_denoising = False
+    scene.render.resolution_x = scene.render.resolution_y = 16
+    scene.render.filepath = os.path.join(work, "square.png")
+    scene.world = None
+    bpy.ops.render.render(write_still=True)
+    picture = bpy.data.images.load(scene.render.filepath, check_existing=False)
+    pixels = list(picture.pixels)
+    middle = (8 * 16 + 8) * 4
+    bpy.data.images.remove(picture)
+    return sum(pixels[middle:middle + 3]) / 3
+
+
+import math  # noqa: E402
+lit = {lean: square_brightness(*values) for lean, values in
+       (("left", (56, 128)), ("right", (200, 128)), ("up", (128, 56)), ("down", (128, 200)))}
+print("Cycles draws the leaning squares: %s" % ", ".join("%s %.3f" % item for item in lit.items()))
+if not (lit["left"] > lit["right"] and lit["up"] > lit["down"]):
+    fail("Blender lights the normal map the wrong way round: %s" % lit)
+
+# 7. Refusals: nothing written, nothing added.
 def refused(call, what):
     try:
         result = call()

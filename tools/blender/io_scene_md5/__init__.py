@@ -1,6 +1,7 @@
 # MD5 models in Blender through md5tool and Blender's own glTF add-on: import runs
-# md5tool export to a temporary .glb and Blender's glTF importer; export runs Blender's
-# glTF exporter and md5tool import. The add-on touches no bone, action or mesh API
+# md5tool export to a temporary .glb and Blender's glTF importer (from a game's folder
+# or .pk4, with the model's materials); export runs Blender's glTF exporter and
+# md5tool import (also as a game's mod). The add-on touches no bone, action or mesh API
 # beyond naming and keeping actions, so it follows Blender's versions with the glTF
 # add-on that ships with each.
 
@@ -25,7 +26,7 @@ import sys
 import tempfile
 
 import bpy
-from bpy.props import BoolProperty, FloatProperty, IntProperty, StringProperty
+from bpy.props import BoolProperty, EnumProperty, FloatProperty, IntProperty, StringProperty
 
 # Blender 3.4's glTF add-on uses numpy.bool, which numpy 1.24 no longer has.
 try:
@@ -138,23 +139,45 @@ class FileOperator:
 
 
 class ImportMD5(FileOperator, bpy.types.Operator):
-    """Import an MD5 model with every clip beside it"""
+    """Import an MD5 model with every clip beside it, or a model of a game's folder or .pk4 with its materials"""
     bl_idname = "import_scene.md5"
     bl_label = "Import MD5"
     bl_options = {"REGISTER", "UNDO"}
 
     filepath: StringProperty(subtype="FILE_PATH")
-    filter_glob: StringProperty(default="*.md5mesh", options={"HIDDEN"})
+    filter_glob: StringProperty(default="*.md5mesh;*.pk4", options={"HIDDEN"})
     scale: FloatProperty(name="Scale", description="Metres per model unit", default=1.0, min=1e-6, max=1e6)
     clips: StringProperty(name="Clips", description="The clips to import, by name, separated by commas (empty: all)",
                           default="")
+    game: StringProperty(name="Game", subtype="FILE_PATH", default="",
+                         description="A game's folder or .pk4 to find the model in, with its declarations and "
+                                     "materials (a .pk4 chosen as the file is one too)")
+    model: StringProperty(name="Model", default="",
+                          description="With a game: the model declaration's, entityDef's or mesh's name")
+
+    def source(self):
+        """md5tool export's arguments for the model asked for."""
+        chosen = bpy.path.abspath(self.filepath) if self.filepath else ""
+        bases = [bpy.path.abspath(self.game)] if self.game else []
+        if chosen.lower().endswith(".pk4"):
+            bases.append(chosen)
+        elif chosen and not bases:
+            if not chosen.lower().endswith(".md5mesh") or not os.path.isfile(chosen):
+                raise MD5Error("import reads an existing .md5mesh file, not \"%s\"" % self.filepath)
+            return [chosen]
+        model = self.model or (chosen if chosen.lower().endswith(".md5mesh") else "")
+        if not model:
+            raise MD5Error("name the game's model to import (its declaration, entityDef or mesh)")
+        arguments = [model]
+        for base in bases:
+            arguments += ["--base", base]
+        return arguments
 
     def run(self, context):
-        if not self.filepath.lower().endswith(".md5mesh") or not os.path.isfile(self.filepath):
-            raise MD5Error("import reads an existing .md5mesh file, not \"%s\"" % self.filepath)
+        source = self.source()
         with tempfile.TemporaryDirectory(prefix="md5-import-") as folder:
             glb = os.path.join(folder, "model.glb")
-            warnings, _ = run_md5tool(context, ["export", self.filepath, "-o", glb, "--scale", repr(self.scale)])
+            warnings, _ = run_md5tool(context, ["export"] + source + ["-o", glb, "--scale", repr(self.scale)])
             say(self, "WARNING", warnings)
             clips = glb_animations(glb)
             wanted = [name.strip() for name in self.clips.split(",") if name.strip()]
@@ -170,13 +193,13 @@ class ImportMD5(FileOperator, bpy.types.Operator):
             actions_before = set(bpy.data.actions)
             result = bpy.ops.import_scene.gltf(filepath=glb)
             if "FINISHED" not in result:
-                raise MD5Error("Blender's glTF importer did not read md5tool's export of %s" % self.filepath)
+                raise MD5Error("Blender's glTF importer did not read md5tool's export of %s" % source[0])
         added = [o for o in bpy.data.objects if o not in before]
         armature = next((o for o in added if o.type == "ARMATURE"), None)
         self.keep_clips(armature, clips, wanted, actions_before)
         # Newer glTF importers add a sphere that draws the bones, in a hidden collection.
         shown = [o for o in added if not all(c.hide_viewport for c in o.users_collection)]
-        say(self, "INFO", ["%s: %d objects, %d clips" % (os.path.basename(self.filepath), len(shown),
+        say(self, "INFO", ["%s: %d objects, %d clips" % (os.path.basename(source[0]), len(shown),
                                                          len(wanted or clips))])
         return {"FINISHED"}
 
@@ -290,6 +313,11 @@ class ExportMD5(FileOperator, bpy.types.Operator):
     scale: FloatProperty(name="Scale", description="Model units a metre", default=1.0, min=1e-6, max=1e6)
     fps: IntProperty(name="Frame rate", description="Frames a second (default 0: the scene's)", default=0, min=0,
                      max=1000)
+    layout: EnumProperty(name="Layout", default="FILES", items=(
+        ("FILES", "MD5 files", "NAME.md5mesh and NAME_<action>.md5anim in the folder"),
+        ("MOD", "Game mod folder", "The folder as a game's mod: models/md5/NAME/ with the clips and the materials' "
+                                   "maps as TGA, materials/NAME.mtr, def/NAME.def declaring model NAME"),
+        ("PK4", "Game .pk4", "The mod's files as NAME.pk4 in the folder")))
 
     def armature(self, context):
         scene = context.scene
@@ -328,12 +356,17 @@ class ExportMD5(FileOperator, bpy.types.Operator):
             glb = os.path.join(folder, "model.glb")
             self.write_gltf(context, armature, meshes, actions, glb)
             out = os.path.join(folder, "md5")
-            warnings, _ = run_md5tool(context, ["import", glb, "-o", out, "--name", name, "--fps", str(rate),
+            target = {"FILES": ["-o", out], "MOD": ["--mod", out],
+                      "PK4": ["--pk4", os.path.join(folder, name + ".pk4")]}[self.layout]
+            warnings, _ = run_md5tool(context, ["import", glb] + target + ["--name", name, "--fps", str(rate),
                                                 "--scale", repr(self.scale)], glb, armature.name)
             say(self, "WARNING", warnings)
-            os.makedirs(directory, exist_ok=True)
-            written = sorted(os.listdir(out))
+            if self.layout == "PK4":
+                out = folder
+            written = sorted(os.path.relpath(os.path.join(root, file), out) for root, _, files in os.walk(out)
+                             for file in files if self.layout != "PK4" or file == name + ".pk4")
             for file in written:
+                os.makedirs(os.path.dirname(os.path.join(directory, file)), exist_ok=True)
                 shutil.copyfile(os.path.join(out, file), os.path.join(directory, file + ".partial"))
             for file in written:
                 os.replace(os.path.join(directory, file + ".partial"), os.path.join(directory, file))
