@@ -123,5 +123,31 @@ for (const name of readdirSync(corpus).filter((n) => n.endsWith('.md5mesh'))) {
 const afterAll = brmath.load(filesOf(robot));
 if (!afterAll.ok) fail('the module no longer loads the sample after the corpus');
 console.log(`malformed meshes: ${checked} compared with md5tool check`);
+// 5. A game base: the sample game's robot poses as md5tool pose --base has it, and a
+// damaged archive's entries get md5tool's messages.
+const base = brmath.gameBase();
+await base.addArchive('pak000.pk4', new Uint8Array(readFileSync(join(source, 'samples/game/pak000.pk4'))));
+await base.readDeclarations();
+const listed = base.models().map((model) => model.name).join();
+if (listed !== 'robot,robot_entity') fail(`the base lists ${listed}`);
+const gameRobot = await base.load('robot');
+const posedGame = JSON.parse(execFileSync(md5tool, ['pose', 'robot', '--base', join(source, 'samples/game'), '--clip', 'walk',
+                                                    '--frame', '7', '--json'], { maxBuffer: 1 << 30 }));
+const gameStream = gameRobot.pose(1, 7);
+const device = posedGame.states[0].render.calls.filter((call) => call.vertices).flatMap((call) => call.vertices.flat());
+if (!gameRobot.ok || gameRobot.clips.map((clip) => clip.name).join() !== 'idle,walk,wave' || gameRobot.maps(0) === null ||
+    device.length !== gameStream.length || device.some((v, i) => floatBits(jsonFloat(v)) !== floatBits(gameStream[i]))) {
+  fail('the game base\'s robot does not pose as md5tool pose --base');
+}
+gameRobot.free();
+base.free();
+const damaged = brmath.gameBase();
+const archive = new Uint8Array(readFileSync(join(source, 'fuzz/seeds/zip/stored.pk4')));
+await damaged.addArchive('bad.pk4', archive.subarray(0, archive.length - 40));
+if (!damaged.said().messages.join().includes('bad.pk4: error: is not a zip archive')) {
+  fail(`a cut archive says ${damaged.said().messages}`);
+}
+damaged.free();
+
 console.log(failures === 0 ? 'module: 0 failed' : `module: ${failures} failed`);
 process.exit(failures === 0 ? 0 : 1);

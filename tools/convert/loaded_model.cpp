@@ -142,13 +142,13 @@ void LoadDeclaredClips(LoadedModel& model, FileSet& files, const GameModel& game
         Diagnostic failure;
         if (text == nullptr) {
             why = "cannot be read";
-        } else if (!ClipJointsMatch(*text, *model.actor, game.mesh, clip.path, &why)) {
-        } else if (!LoadClip(model, clip.path, &model.warnings, &failure)) {
+        } else if (ClipJointsMatch(*text, *model.actor, game.mesh, clip.path, &why)) {
+            if (LoadClip(model, clip.path, &model.warnings, &failure)) {
+                model.clipFiles.push_back(clip.path);
+                model.clipNames.push_back(clip.alias);
+                continue;
+            }
             why = MessageLine(failure);
-        } else {
-            model.clipFiles.push_back(clip.path);
-            model.clipNames.push_back(clip.alias);
-            continue;
         }
         ++model.clipsLeftOut;
         model.warnings.push_back(Warning(clip.file, "anim " + clip.alias + ": \"" + clip.path + "\": " + why + "; left out", clip.line));

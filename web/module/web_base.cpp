@@ -51,9 +51,11 @@ std::string WebBase::ArchivePlace(const std::string& where, double size, const s
 
 std::string WebBase::AddArchive(const std::string& where, double size, const std::string& tail, const std::string& directory) {
     convert::ZipDirectoryPlace place;
-    convert::Diagnostic failure;
-    convert::FindZipDirectory(where, tail, static_cast<uint64_t>(size), &place, &failure);
-    const convert::ZipDirectory read = convert::ReadZipDirectory(where, directory, place);
+    convert::ZipDirectory read;
+    const bool placed = size >= static_cast<double>(tail.size()) && size <= 9e15 &&
+                        convert::FindZipDirectory(where, tail, static_cast<uint64_t>(size), &place, &read.failure);
+    if (placed) read = convert::ReadZipDirectory(where, directory, place);
+    if (!placed && read.failure.text.empty()) read.failure = convert::Error(where, "cannot be read");
     std::vector<std::string> names;
     Json entries = Json::array();
     for (const convert::ZipEntry& entry : read.entries) {
@@ -62,8 +64,9 @@ std::string WebBase::AddArchive(const std::string& where, double size, const std
                            {"packed", entry.compressedSize}, {"size", entry.size}});
     }
     auto layer = std::make_unique<SuppliedLayer>(where, names);
-    layer->opened_ = read.warnings;
-    if (!read.read) layer->opened_.insert(layer->opened_.begin(), read.failure);
+    convert::Diagnostics said = read.warnings;
+    if (!read.read) said.insert(said.begin(), read.failure);
+    layer->SetOpened(std::move(said));
     layers_.push_back(layer.get());
     base_->AddLayer(std::move(layer));
     return Dump({{"layer", layers_.size() - 1}, {"entries", entries}});

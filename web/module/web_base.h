@@ -4,6 +4,7 @@
 // reads one. The page holds the files: the module learns their names, says which
 // bytes it wants, and the page reads, inflates and supplies only those, so that a
 // large archive is never read whole.
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -30,9 +31,11 @@ public:
     void Supply(const std::string& name, std::string bytes) { supplied_[name] = std::move(bytes); }
     void Refuse(const std::string& name, const std::string& why) { refused_[name] = why; }
     std::set<std::string> TakeWanted() { return std::move(wanted_); }
-    convert::Diagnostics opened_;
+    // What the page's reading of it said (an archive's refused entries).
+    void SetOpened(convert::Diagnostics said) { opened_ = std::move(said); }
 
 private:
+    convert::Diagnostics opened_;
     std::string where_;
     std::vector<std::string> names_;
     std::map<std::string, std::string> supplied_, refused_;
