@@ -4,6 +4,7 @@
 # model comes in with its maps and goes out as a mod; refusals leave nothing behind.
 #   blender -b --factory-startup --python-exit-code 1 --python addon_test.py -- ZIP MD5TOOL SOURCE WORK
 import json
+import math
 import os
 import re
 import shutil
@@ -284,50 +285,16 @@ else:
         else:
             print("the game robot back as a mod: %s" % ", ".join(sorted(os.listdir(os.path.join(mod, "models/md5/bot")))))
 
-# 6. A normal map lit the right way round: a square facing the camera whose one-pixel
-# normal map leans every normal one way, drawn by Cycles with the sun up and to the
+# 6. A normal map lit the right way round: a square facing the camera
+# (tests/data/square_game) whose one-pixel normal map leans every normal one way, drawn by Cycles with the sun up and to the
 # left: leaning left or up (the game's green points down the image) is brighter.
-SQUARE = """MD5Version 10
-commandline ""
-numJoints 1
-numMeshes 1
-joints {
-	"origin" -1 ( 0 0 0 ) ( 0 0 0 )
-}
-mesh {
-	shader "square"
-	numverts 4
-	vert 0 ( 0 0 ) 0 1
-	vert 1 ( 1 0 ) 1 1
-	vert 2 ( 0 1 ) 2 1
-	vert 3 ( 1 1 ) 3 1
-	numtris 2
-	tri 0 0 1 2
-	tri 1 1 3 2
-	numweights 4
-	weight 0 0 1 ( -1 0 2 )
-	weight 1 0 1 ( 1 0 2 )
-	weight 2 0 1 ( -1 0 0 )
-	weight 3 0 1 ( 1 0 0 )
-}
-"""
-
-
 def square_brightness(red, green):
     game = os.path.join(work, "square")
     shutil.rmtree(game, ignore_errors=True)
-    for folder in ("def", "materials", "models", "textures"):
-        os.makedirs(os.path.join(game, folder))
-    files = {"def/square.def": "model square { mesh models/square.md5mesh }\n",
-             "materials/square.mtr": "square { diffusemap textures/white bumpmap textures/lean }\n",
-             "models/square.md5mesh": SQUARE}
-    for name, text in files.items():
-        with open(os.path.join(game, name), "w") as file:
-            file.write(text)
+    shutil.copytree(os.path.join(source, "tests/data/square_game"), game)
     blue = round((1 - ((red - 128) / 127) ** 2 - ((green - 128) / 127) ** 2) ** 0.5 * 127 + 128)
-    for name, pixel in (("white", (255, 255, 255)), ("lean", (red, green, blue))):
-        with open(os.path.join(game, "textures", name + ".tga"), "wb") as file:
-            file.write(bytes([0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 32, pixel[2], pixel[1], pixel[0]]))
+    with open(os.path.join(game, "textures", "lean.tga"), "wb") as file:
+        file.write(bytes([0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 32, blue, green, red]))
     clear_scene()
     bpy.ops.import_scene.md5(filepath="", game=game, model="square")
     scene = bpy.context.scene
@@ -353,7 +320,6 @@ def square_brightness(red, green):
     return sum(pixels[middle:middle + 3]) / 3
 
 
-import math  # noqa: E402
 lit = {lean: square_brightness(*values) for lean, values in
        (("left", (56, 128)), ("right", (200, 128)), ("up", (128, 56)), ("down", (128, 200)))}
 print("Cycles draws the leaning squares: %s" % ", ".join("%s %.3f" % item for item in lit.items()))

@@ -7,39 +7,13 @@
 # Usage: run_threejs_normal_maps.sh MD5TOOL SOURCE_DIR WORK_DIR
 set -euo pipefail
 md5tool=$1 source=$2 work=$3
-rm -rf "$work" && mkdir -p "$work/game/def" "$work/game/materials" "$work/game/models" "$work/game/textures"
-printf 'model square {\n    mesh models/square.md5mesh\n}\n' >"$work/game/def/square.def"
-printf 'square { diffusemap textures/white bumpmap textures/lean }\n' >"$work/game/materials/square.mtr"
-# s runs along +x, t down the square, which faces -y (the viewer, as md5tool frames a model).
-cat >"$work/game/models/square.md5mesh" <<'MESH'
-MD5Version 10
-commandline ""
-numJoints 1
-numMeshes 1
-joints {
-	"origin" -1 ( 0 0 0 ) ( 0 0 0 )
-}
-mesh {
-	shader "square"
-	numverts 4
-	vert 0 ( 0 0 ) 0 1
-	vert 1 ( 1 0 ) 1 1
-	vert 2 ( 0 1 ) 2 1
-	vert 3 ( 1 1 ) 3 1
-	numtris 2
-	tri 0 0 1 2
-	tri 1 1 3 2
-	numweights 4
-	weight 0 0 1 ( -1 0 2 )
-	weight 1 0 1 ( 1 0 2 )
-	weight 2 0 1 ( -1 0 0 )
-	weight 3 0 1 ( 1 0 0 )
-}
-MESH
+rm -rf "$work" && mkdir -p "$work"
+# tests/data/square_game: s runs along +x, t down the square, which faces -y (the
+# viewer, as md5tool frames a model); its material's normal map is textures/lean.
+cp -r "$source/tests/data/square_game" "$work/game"
 tga() {  # one pixel: blue, green, red
   printf '\0\0\2\0\0\0\0\0\0\0\0\0\1\0\1\0\30\40'"$1" >"$2"
 }
-tga '\377\377\377' "$work/game/textures/white.tga"
 declare -A drawn
 for lean in left:'\330\200\70' right:'\330\200\310' up:'\330\70\200' down:'\330\310\200'; do
   name=${lean%%:*}
