@@ -1,6 +1,7 @@
 #include "surface_maps.h"
 
 #include <map>
+#include <set>
 
 #include "material_decl.h"
 
@@ -14,27 +15,22 @@ struct MapResult {
     RgbaImage image;
 };
 
-// Builds one map of a material, saying once per material what could not be built.
+// Builds one map of a material, saying what it could not find; the programs not built
+// are gathered for one warning a material.
 MapResult BuildMap(FileSet& files, const MaterialMaps& material, bool has, const ImageExpr& image, RgbaImage fallback,
-                   Diagnostics& warnings) {
+                   Diagnostics& warnings, std::set<std::string>& notBuilt) {
     MapResult result;
     result.image = std::move(fallback);
     if (!has) return result;
     result.text = image.Text();
     ImageBuild build = BuildImage(files, image);
-    const std::string where = material.declared ? material.file : "";
     for (const std::string& missing : build.missing) {
         const bool itself = !image.program && DeclKey(image.name) == DeclKey(material.name) && material.declared;
-        warnings.push_back(Warning(where.empty() ? material.name : where,
+        warnings.push_back(Warning(material.declared ? material.file : material.name,
                                    "material " + material.name + ": " + missing + (itself ? " (it names itself)" : ""),
                                    material.line));
     }
-    for (const std::string& program : build.notBuilt) {
-        warnings.push_back(Warning(where.empty() ? material.name : where,
-                                   "material " + material.name + ": image program " + program +
-                                       " is not built; its first image stands for it",
-                                   material.line));
-    }
+    notBuilt.insert(build.notBuilt.begin(), build.notBuilt.end());
     if (build.built) {
         result.found = true;
         result.image = std::move(build.image);
@@ -46,9 +42,23 @@ SurfaceMaps BuildSurface(FileSet& files, const MaterialMaps& material, Diagnosti
     SurfaceMaps surface;
     surface.material = material.name;
     surface.declared = material.declared;
-    MapResult diffuse = BuildMap(files, material, material.hasDiffuse, material.diffuse, SolidImage(255, 255, 255), warnings);
-    MapResult normal = BuildMap(files, material, material.hasNormal, material.normal, SolidImage(128, 128, 255), warnings);
-    MapResult specular = BuildMap(files, material, material.hasSpecular, material.specular, SolidImage(0, 0, 0), warnings);
+    std::set<std::string> notBuilt;
+    MapResult diffuse =
+        BuildMap(files, material, material.hasDiffuse, material.diffuse, SolidImage(255, 255, 255), warnings, notBuilt);
+    MapResult normal =
+        BuildMap(files, material, material.hasNormal, material.normal, SolidImage(128, 128, 255), warnings, notBuilt);
+    MapResult specular =
+        BuildMap(files, material, material.hasSpecular, material.specular, SolidImage(0, 0, 0), warnings, notBuilt);
+    if (!notBuilt.empty()) {
+        std::string names;
+        for (const std::string& program : notBuilt) names += (names.empty() ? "" : ", ") + program;
+        const bool one = notBuilt.size() == 1;
+        warnings.push_back(Warning(material.declared ? material.file : material.name,
+                                   "material " + material.name + ": image program" + (one ? " " : "s ") + names +
+                                       (one ? " is not built; its first image stands for it"
+                                            : " are not built; their first images stand for them"),
+                                   material.line));
+    }
     surface.diffuseText = diffuse.text;
     surface.normalText = normal.text;
     surface.specularText = specular.text;
