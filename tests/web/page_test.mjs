@@ -2,7 +2,7 @@
 // loopback server: open the sample, play, a view that covers md5tool render's pixels,
 // a malformed mesh that leaves the model on show, the glTF download's bytes, a
 // dropped .glb whose MD5 zip md5tool check --strict accepts, the sample game base with
-// its maps, and a 400 MB archive read without reading it whole.
+// its maps, a game folder, and a 400 MB archive read without reading it whole.
 //   node page_test.mjs WEB_DIR MD5TOOL SOURCE_DIR SCRATCH
 import { execFileSync, spawnSync } from 'node:child_process';
 import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -142,6 +142,18 @@ try {
   if (Buffer.compare(readFileSync(join(scratch, 'page-game.glb')), readFileSync(join(scratch, 'game.glb'))) !== 0) {
     fail('the game robot\'s downloaded .glb differs from md5tool export --base\'s');
   }
+
+  // A game folder: its .pk4 and, over it, a loose declaration inheriting the robot.
+  const folder = join(scratch, 'base');
+  mkdirSync(join(folder, 'def'), { recursive: true });
+  writeFileSync(join(folder, 'pak000.pk4'), readFileSync(game));
+  writeFileSync(join(folder, 'def/loose.def'), 'model robot_loose {\n  inherit robot\n  anim jog models/md5/robot/walk.md5anim\n}\n');
+  await page.setInputFiles('#open-folder', folder);
+  await page.waitForFunction(() => document.querySelectorAll('#model option').length === 3, null, { timeout: 60000 });
+  await page.selectOption('#model', 'robot_loose');
+  await page.waitForFunction(() => window.viewer.state().model === 'robot_loose', null, { timeout: 60000 });
+  const loose = (await state()).clips.map((clip) => clip.name).join();
+  if (loose !== 'idle,walk,wave,jog') fail(`the folder's robot_loose has the clips ${loose}`);
 
   // A 400 MB archive: its directory and the robot's entries are read, never the whole.
   const before = rendererPeak();

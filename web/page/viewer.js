@@ -415,7 +415,8 @@ async function showGltf(name, files) {
 
 // What was opened or dropped: File objects, each with the path it was dropped under.
 async function openFiles(list) {
-  const archives = list.filter((file) => /\.pk4$/i.test(file.name) && (file.path ?? '').split('/').filter(Boolean).length <= 1);
+  const archives = list.filter((file) => /\.pk4$/i.test(file.name) &&
+                                        (file.path ?? file.webkitRelativePath ?? '').split('/').filter(Boolean).length <= 1);
   const folders = gameFolders(list);
   if (archives.length > 0 || folders.length > 0) return openBase(archives, folders);
   const files = {};
@@ -430,7 +431,7 @@ async function openFiles(list) {
 function gameFolders(list) {
   const folders = new Map();
   for (const file of list) {
-    const parts = (file.path ?? '').split('/').filter(Boolean);
+    const parts = (file.path ?? file.webkitRelativePath ?? '').split('/').filter(Boolean);
     if (parts.length < 2) continue;
     if (!folders.has(parts[0])) folders.set(parts[0], { name: parts[0], files: {} });
     folders.get(parts[0]).files[parts.slice(1).join('/')] = file;
@@ -488,6 +489,7 @@ function step(by) {
 }
 
 $('open').addEventListener('change', (event) => openFiles([...event.target.files]));
+$('open-folder').addEventListener('change', (event) => openFiles([...event.target.files]));
 $('sample').addEventListener('click', () => openSample());
 $('mesh').addEventListener('change', () => view.files && show(view.files, { mesh: $('mesh').value, md5Zip: view.md5Zip }));
 $('model').addEventListener('change', () => view.base && showBaseModel($('model').value));
