@@ -2,9 +2,7 @@
 // of a base that holds the test rig, every model it declares chosen, loaded and lit.
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "base_listing.h"
@@ -12,22 +10,13 @@
 #include "game_base.h"
 #include "game_model.h"
 #include "loaded_model.h"
+#include "support/temp_folder.h"
 #include "surface_maps.h"
-
-namespace {
-
-std::string Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string rig = BRMATH_TEST_DATA "/rig/";
-    static const std::string mesh = Read(rig + "rig.md5mesh"), walk = Read(rig + "walk.md5anim");
+    static const std::string mesh = brmath_test::ReadFileBytes(rig + "rig.md5mesh");
+    static const std::string walk = brmath_test::ReadFileBytes(rig + "walk.md5anim");
     const std::string text(reinterpret_cast<const char*>(data), size);
     auto layer = std::make_unique<convert::MemoryLayer>("fuzz");
     layer->Add("def/fuzz.def", text);
