@@ -155,7 +155,7 @@ convert::ModelMaps MapsOf(const std::string& base, const std::string& model) {
     std::ostringstream said;
     const convert::LoadedModel loaded = md5tool::LoadForCommand(files, model, said, said);
     EXPECT_TRUE(loaded.loaded) << said.str();
-    return loaded.loaded ? convert::ReadModelMaps(files.base, files.decls, *loaded.actor, files.game.skin) : convert::ModelMaps{};
+    return loaded.loaded ? files.MapsOf(*loaded.actor) : convert::ModelMaps{};
 }
 
 TEST(GameBaseTest, ImportWritesAModThatReadsBackAsTheModel) {

@@ -102,7 +102,7 @@ int CheckGameModel(CheckRun& run, const std::string& name) {
     const convert::LoadedModel model = LoadForCommand(files, name, said, said);
     run.out << said.str();
     if (!model.loaded) return kBadInput;
-    const convert::ModelMaps maps = convert::ReadModelMaps(files.base, files.decls, *model.actor, files.game.skin);
+    const convert::ModelMaps maps = files.MapsOf(*model.actor);
     PrintDiagnostics(maps.warnings, run.out);
     const convert::ModelSummary summary = convert::Summarize(model, files.Files());
     run.out << name << ": OK: " << files.game.mesh << ", " << Counted(summary.joints, "joint", "joints") << ", "

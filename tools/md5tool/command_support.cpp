@@ -13,13 +13,6 @@ void PrintDiagnostics(const convert::Diagnostics& diagnostics, std::ostream& str
     for (const convert::Diagnostic& diagnostic : diagnostics) stream << convert::MessageLine(diagnostic) << "\n";
 }
 
-convert::LoadedModel LoadForCommand(DiskFiles& files, const std::string& mesh, std::ostream& err) {
-    convert::LoadedModel model = convert::LoadModel(files, mesh);
-    PrintDiagnostics(model.warnings, err);
-    if (!model.loaded) PrintDiagnostics({model.failure}, err);
-    return model;
-}
-
 convert::LoadedModel LoadForCommand(ModelFiles& files, const std::string& model, std::ostream& said, std::ostream& err) {
     std::error_code code;
     files.fromBase = !files.bases.empty() && !std::filesystem::is_regular_file(std::filesystem::u8path(model), code);

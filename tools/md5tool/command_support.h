@@ -11,6 +11,7 @@
 #include "game_base.h"
 #include "game_model.h"
 #include "loaded_model.h"
+#include "surface_maps.h"
 
 namespace md5tool {
 
@@ -27,6 +28,10 @@ struct ModelFiles {
     convert::DeclSet decls;   // the base's declarations, when fromBase
     convert::GameModel game;  // the model the base gave, when fromBase
     convert::FileSet& Files() { return fromBase ? static_cast<convert::FileSet&>(base) : disk; }
+    // The maps of a model the base gave, one a mesh, as the game lights it.
+    convert::ModelMaps MapsOf(const brmath::ModelRecords& model) {
+        return convert::ReadModelMaps(base, decls, model, game.skin);
+    }
 };
 
 // Reads the model a command names from its files: what was left out, and what reading
@@ -36,10 +41,6 @@ convert::LoadedModel LoadForCommand(ModelFiles& files, const std::string& model,
 // The number of the clip a --clip names by name (a declaration's alias, or a clip file's
 // name); false with the message on `err`. An empty name leaves *clip as it is.
 bool ClipByName(const convert::LoadedModel& model, const std::string& name, int* clip, std::ostream& err);
-
-// Reads a model for a command that goes on to use it: its warnings and, when the
-// library refuses it, why go to `err`.
-convert::LoadedModel LoadForCommand(DiskFiles& files, const std::string& mesh, std::ostream& err);
 
 // "MESH: error: no clip 5 (its clips are 0 to 2)", for a clip asked for by number.
 std::string NoClipMessage(const std::string& mesh, long long clip, int clips);

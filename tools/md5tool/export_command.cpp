@@ -63,7 +63,7 @@ int Export(const ExportOptions& given, std::ostream& out, std::ostream& err) {
     convert::ExportRequest request = ExportRequestOf(options);
     convert::ModelMaps maps;
     if (files.fromBase) {
-        maps = convert::ReadModelMaps(files.base, files.decls, *model.actor, files.game.skin);
+        maps = files.MapsOf(*model.actor);
         PrintDiagnostics(maps.warnings, err);
         request.maps = &maps.meshes;
     }

@@ -112,7 +112,7 @@ int Info(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     }
     PrintMeshes(summary, out);
     if (files.fromBase) {
-        const convert::ModelMaps maps = convert::ReadModelMaps(files.base, files.decls, actor, files.game.skin);
+        const convert::ModelMaps maps = files.MapsOf(actor);
         PrintDiagnostics(maps.warnings, out);
         PrintMaterials(maps, out);
     }

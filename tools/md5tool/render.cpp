@@ -140,7 +140,7 @@ bool Open(RenderOptions& options, Drawn& drawn, std::ostream& err) {
     }
     drawn.source = std::make_unique<FrameSource>(actor, drawn.posing);
     if (drawn.files.fromBase) {
-        convert::ModelMaps maps = convert::ReadModelMaps(drawn.files.base, drawn.files.decls, actor, drawn.files.game.skin);
+        convert::ModelMaps maps = drawn.files.MapsOf(actor);
         PrintDiagnostics(maps.warnings, err);
         drawn.maps = std::move(maps.meshes);
         drawn.source->CarryTangentFrames();
