@@ -52,6 +52,13 @@ public:
     // another path, a pose by the calls below): the result would be the same bits. A
     // caller that writes the records by hand poses through the calls below instead.
     void ProceedAnimation(int32_t frame);
+    // The same with a scale a joint (jointCount of them, by index; null: none), as a
+    // game scales or hides parts frame by frame: each weight is placed at its joint's
+    // position plus `scale` times its offset turned by the joint, and a joint with
+    // scalePositions has its translation from its parent scaled first. The joints keep
+    // their matrices without the weights' scale. False, with nothing posed, when memory
+    // runs out.
+    bool ProceedAnimation(int32_t frame, const JointScale* scales);
     void EvaluatePose(int32_t frame);
     // Skins every mesh from the joints' matrices, then computes normals and tangent
     // frames; ComputeNormalsAndTangents does the latter alone, on the current positions.
@@ -94,7 +101,7 @@ private:
     void LoadClipsBeside(const char* mesh, const char* folder, const char* pattern, const LoadReport* report);
     void PrepareMeshes();
     void ReleasePrepared();
-    void PoseMeshes(bool skin);
+    void PoseMeshes(const Joint* skinFrom);
 };
 
 }  // namespace brmath

@@ -24,10 +24,26 @@ void Actor::ProceedAnimation(int32_t frame) {
     // A host's clock asks for the key already shown on most displayed frames.
     if (posedClip_ == currentAnimation && posedKey_ == key) return;
     PoseClipFrame(clip, frame);
-    PoseMeshes(true);
+    PoseMeshes(joints);
     const bool repeatable = ClipPosesFromKeysAlone(clip);
     posedClip_ = repeatable ? currentAnimation : -1;
     posedKey_ = key;
+}
+
+bool Actor::ProceedAnimation(int32_t frame, const JointScale* scales) {
+    if (scales == nullptr) {
+        ProceedAnimation(frame);
+        return true;
+    }
+    if (animations == nullptr || !animated || currentAnimation < 0 || currentAnimation >= animationCount) return true;
+    Joint* scaled = AllocateArray<Joint>(jointCount);
+    if (scaled == nullptr && jointCount > 0) return false;
+    ForgetPosedKey();
+    PoseClipFrame(animations[currentAnimation], frame, scales);
+    ScaleJointAxes(joints, jointCount, scales, scaled);
+    PoseMeshes(scaled);
+    FreeBytes(scaled);
+    return true;
 }
 
 void Actor::EvaluatePose(int32_t frame) {
@@ -38,20 +54,21 @@ void Actor::EvaluatePose(int32_t frame) {
 
 void Actor::SkinVertices() {
     ForgetPosedKey();
-    PoseMeshes(true);
+    PoseMeshes(joints);
 }
 
 void Actor::ComputeNormalsAndTangents() {
     ForgetPosedKey();
-    PoseMeshes(false);
+    PoseMeshes(nullptr);
 }
 
-// Meshes share nothing, so each is posed whole before the next.
-void Actor::PoseMeshes(bool skin) {
+// Meshes share nothing, so each is posed whole before the next; without joints to skin
+// from, only normals and tangent frames are computed.
+void Actor::PoseMeshes(const Joint* skinFrom) {
     PrepareMeshes();
     for (int32_t m = 0; m < meshCount; ++m) {
         const PreparedMesh* prepared = m < preparedCount_ ? &prepared_[m] : nullptr;
-        PoseMesh({&meshes[m], skin ? joints : nullptr, prepared}, posePath_, workspace_);
+        PoseMesh({&meshes[m], skinFrom, prepared}, posePath_, workspace_);
     }
 }
 

@@ -23,7 +23,7 @@ bool ClipPosesFromKeysAlone(const Animation& clip) {
     return true;
 }
 
-void PoseClipFrame(const Animation& clip, int32_t frame) {
+void PoseClipFrame(const Animation& clip, int32_t frame, const JointScale* scales) {
     // A clip without frames shows its base frame.
     const int32_t key = ClipKey(clip, frame);
     for (int32_t t = 0; t < clip.trackCount; ++t) {
@@ -35,10 +35,22 @@ void PoseClipFrame(const Animation& clip, int32_t frame) {
             position.Set(track.keys[key].position);
             orientation.Set(track.keys[key].orientation);
         }
+        if (scales != nullptr && scales[track.joint->index].scalePositions) position *= scales[track.joint->index].scale;
         const Matrix4 translation = Matrix4::Translation(position);
         const Matrix4 rotation = orientation.ToMatrix();
         track.joint->matrix.Set(translation * rotation);
         if (track.parent != nullptr) track.joint->matrix *= track.parent->matrix;
+    }
+}
+
+void ScaleJointAxes(const Joint* joints, int32_t count, const JointScale* scales, Joint* scaled) {
+    for (int32_t j = 0; j < count; ++j) {
+        scaled[j] = joints[j];
+        const float s = scales[j].scale;
+        if (s == 1.0f) continue;
+        for (int row = 0; row < 12; row += 4) {
+            for (int column = 0; column < 3; ++column) scaled[j].matrix.m[row + column] *= s;
+        }
     }
 }
 

@@ -10,7 +10,13 @@ namespace brmath {
 // Every joint the clip drives gets translation x rotation of its key at `frame`
 // (wrapped into the clip, negative frames too; a clip without frames shows its base
 // frame), then its parent's matrix applied after; tracks in file order, parents first.
-void PoseClipFrame(const Animation& clip, int32_t frame);
+// With `scales` (one a joint, by its index), a joint whose scale has scalePositions
+// gets its translation scaled first.
+void PoseClipFrame(const Animation& clip, int32_t frame, const JointScale* scales = nullptr);
+
+// The joints' matrices as weights are placed from them: each of `joints` copied to
+// `scaled`, its rotation's rows multiplied by its scale.
+void ScaleJointAxes(const Joint* joints, int32_t count, const JointScale* scales, Joint* scaled);
 
 // The key `frame` shows: wrapped into the clip, -1 for a clip without frames.
 int32_t ClipKey(const Animation& clip, int32_t frame);

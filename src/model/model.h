@@ -57,6 +57,15 @@ struct Joint {
 };
 
 constexpr int kJointNameSize = 64;
+
+// One joint's scale for one pose: its own weights are placed `scale` times as far from
+// it along its axes, and with `scalePositions` its translation from its parent is
+// scaled first (which moves its children with it). Scale 1 without scalePositions
+// changes nothing.
+struct JointScale {
+    float scale;
+    bool scalePositions;
+};
 constexpr int kShaderSize = 1024;
 
 // The pose of one joint at one frame, orientation already completed.

@@ -5,6 +5,8 @@
 #include "game_model.h"
 #include "image_program.h"
 #include "material_decl.h"
+#include "quake_model.h"
+#include "quake_skins.h"
 
 namespace convert {
 
@@ -37,6 +39,18 @@ void CountMaterials(GameBase& base, const DeclSet& decls, const std::string& ski
     }
 }
 
+// A Quake model's skins: one a shader (Quake 2's one for the model), and those found.
+void CountSkins(GameBase& base, const GameModel& game, ListedModel& listed) {
+    const std::string* text = base.Bytes(listed.mesh);
+    if (text == nullptr) return;
+    std::set<std::string> seen;
+    for (const std::string& shader : MeshShaders(*text)) {
+        if (!seen.insert(game.quake == 2 ? "" : BaseKey(shader)).second) continue;
+        ++listed.images;
+        listed.imagesFound += FindQuakeSkin(base, game, shader).empty() ? 0 : 1;
+    }
+}
+
 ListedModel Listed(GameBase& base, const DeclSet& decls, const std::string& name, const std::string& kind,
                    bool materials) {
     ListedModel listed;
@@ -49,7 +63,12 @@ ListedModel Listed(GameBase& base, const DeclSet& decls, const std::string& name
     }
     listed.mesh = game.mesh;
     for (const DeclaredClip& clip : game.clips) listed.clips.push_back(clip.alias);
-    if (materials) CountMaterials(base, decls, game.skin, listed);
+    if (!game.sequences.empty() && !game.clips.empty()) {
+        listed.clips.clear();
+        for (const FrameSequence& run : game.sequences) listed.clips.push_back(run.name);
+    }
+    if (materials && game.quake == 0) CountMaterials(base, decls, game.skin, listed);
+    if (materials && game.quake != 0) CountSkins(base, game, listed);
     return listed;
 }
 
@@ -80,6 +99,14 @@ std::vector<ListedModel> ListBase(GameBase& base, const DeclSet& decls, bool mes
         models.push_back(Listed(base, decls, decl.name, "entityDef", materialsToo));
         models.back().entityModel = entity.model;
         used.insert(BaseKey(models.back().mesh));
+    }
+    for (const char* ending : {".mdl", ".md2"}) {
+        for (const std::string& old : base.FilesUnder("", ending)) {
+            GameModel game;
+            if (!ChooseQuakeModel(base, old, &game) || !game.found) continue;
+            models.push_back(Listed(base, decls, old, ending + 1, materialsToo));
+            used.insert(BaseKey(models.back().mesh));
+        }
     }
     if (!meshesToo) return models;
     for (const std::string& mesh : base.FilesUnder("", ".md5mesh")) {

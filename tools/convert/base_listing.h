@@ -1,7 +1,7 @@
 #pragma once
 
-// What a game base holds, without loading any model: every model declaration and every
-// entityDef with a model, with its mesh, its clips and how many of its materials and
+// What a game base holds, without loading any model: every model declaration, every
+// entityDef with a model and every Quake model with an MD5 mesh, with its mesh, its clips and how many of its materials and
 // images are there; the page adds the meshes no declaration names.
 #include <string>
 #include <vector>
@@ -13,12 +13,12 @@ namespace convert {
 
 struct ListedModel {
     std::string name;
-    std::string kind;    // "model", "entityDef" or "mesh"
+    std::string kind;    // "model", "entityDef", "mdl" or "md2" (a Quake model), or "mesh"
     std::string entityModel;  // an entityDef's "model" key
     std::string mesh;    // empty when the declaration leads to none
     std::vector<std::string> clips;  // aliases, in order
     int materials = 0, materialsFound = 0;
-    int images = 0, imagesFound = 0;
+    int images = 0, imagesFound = 0;  // a Quake model's: its skins
     std::string problem;  // why the game would refuse it, when it would
 };
 

@@ -1,5 +1,7 @@
 #include "game_model.h"
 
+#include "quake_model.h"
+
 namespace convert {
 
 namespace {
@@ -62,6 +64,7 @@ std::string PathOutsideBase(const std::string& path) {
 
 GameModel ChooseModel(GameBase& base, const DeclSet& decls, const std::string& name) {
     GameModel model;
+    if (ChooseQuakeModel(base, name, &model)) return model;
     if (Declared(base, decls, name, &model)) return model;
     EntityModel entity;
     if (ReadEntityModel(decls, name, &entity)) {

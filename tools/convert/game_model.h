@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decl_set.h"
+#include "frame_names.h"
 #include "game_base.h"
 #include "model_decl.h"
 
@@ -22,6 +23,14 @@ struct GameModel {
     bool hasOffset = false;
     float offset[3] = {0, 0, 0};
     Diagnostics notes;       // what the declaration passed over, and clips left out
+    // A Quake model: which game's rules found it (1 or 2; 0 for Doom 3's), its old model
+    // file and the clips its frame names make (none without the file), Quake 2's skins as
+    // the .md2 lists them with md5/ put before each file name, and the .md5scale.
+    int quake = 0;
+    std::string oldModel;
+    std::vector<FrameSequence> sequences;
+    std::vector<std::string> skins;
+    std::string scale;
 };
 
 GameModel ChooseModel(GameBase& base, const DeclSet& decls, const std::string& name);

@@ -18,6 +18,10 @@ tinygltf::Material MakeGameMaterial(const SurfaceMaps& maps, TextureWriter& text
     material.normalTexture.index = textures.TextureOfPng(maps.material + "_normal", EncodePng(GreenTurnedOver(maps.normal)));
     tinygltf::Value::Object texture{{"index", tinygltf::Value(textures.TextureOfPng(maps.material + "_specular",
                                                                                     EncodePng(maps.specular)))}};
+    if (maps.emissiveFound) {
+        material.emissiveTexture.index = textures.TextureOfPng(maps.material + "_emissive", EncodePng(maps.emissive));
+        material.emissiveFactor = {1, 1, 1};
+    }
     material.extensions[kSpecularExtension] =
         tinygltf::Value(tinygltf::Value::Object{{"specularColorTexture", tinygltf::Value(texture)}});
     return material;

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <map>
 
+#include "anim/pose_evaluation.h"
 #include "md5/anim_reader.h"
 #include "md5/load_report.h"
 #include "md5/read_failure.h"
 #include "md5/text_file.h"
 #include "md5/text_scan.h"
 #include "clip_joints.h"
+#include "clip_split.h"
 #include "utf8_text.h"
 
 namespace convert {
@@ -155,6 +157,30 @@ void LoadDeclaredClips(LoadedModel& model, FileSet& files, const GameModel& game
     }
 }
 
+// A Quake model's one clip, cut by its old model's frame names; its frames last 0.1 s.
+// Its .md5scale is read against the whole clip.
+void CutQuakeClip(LoadedModel& model, FileSet& files, const GameModel& game) {
+    brmath::Actor& actor = *model.actor;
+    if (actor.animationCount != 1) return;
+    actor.animations[0].frameRate = kQuakeFrameRate;
+    model.wholeClipFrames = actor.animations[0].frameCount;
+    model.clipFirstFrames = {0};
+    if (!game.scale.empty()) {
+        std::string refused;
+        const std::string* text = files.Bytes(game.scale, &refused);
+        if (text != nullptr) model.scale = ReadMd5Scale(*text, game.scale, actor, model.wholeClipFrames, &model.warnings);
+        else model.warnings.push_back(Warning(game.scale, refused.empty() ? "cannot be read" : refused));
+    }
+    if (game.sequences.empty() || !SplitClip(actor, 0, game.sequences, game.oldModel, &model.warnings)) return;
+    model.clipNames.clear();
+    model.clipFirstFrames.clear();
+    for (const FrameSequence& run : game.sequences) {
+        model.clipNames.push_back(run.name);
+        model.clipFirstFrames.push_back(run.first);
+    }
+    model.clipFiles.assign(game.sequences.size(), model.clipFiles.front());
+}
+
 }  // namespace
 
 std::string MessageLine(const Diagnostic& diagnostic) {
@@ -199,9 +225,30 @@ LoadedModel LoadGameModel(FileSet& files, const GameModel& game) {
     if (!model.loaded) return model;
     model.clipNames.clear();
     LoadDeclaredClips(model, files, game);
+    if (game.quake != 0) CutQuakeClip(model, files, game);
     model.loadedPose = JointMatrices(*model.actor);
     model.loadedBox = PosedBoxOf(*model.actor);
     return model;
+}
+
+int WholeClipFrame(const LoadedModel& model, int clip, int frame) {
+    const brmath::Actor& actor = *model.actor;
+    if (clip < 0 || clip >= actor.animationCount || static_cast<size_t>(clip) >= model.clipFirstFrames.size() ||
+        model.wholeClipFrames <= 0) {
+        return -1;
+    }
+    const int key = brmath::ClipKey(actor.animations[clip], frame);
+    return key < 0 ? -1 : (model.clipFirstFrames[static_cast<size_t>(clip)] + key) % model.wholeClipFrames;
+}
+
+void ProceedAnimation(LoadedModel& model, int frame) {
+    brmath::Actor& actor = *model.actor;
+    std::vector<brmath::JointScale> scales;
+    const int whole = model.scale.Empty() ? -1 : WholeClipFrame(model, actor.currentAnimation, frame);
+    if (whole < 0 || !ScalesAtFrame(model.scale, actor.jointCount, whole, &scales) ||
+        !actor.ProceedAnimation(frame, scales.data())) {
+        actor.ProceedAnimation(frame);
+    }
 }
 
 bool LoadClip(LoadedModel& model, const std::string& clip, Diagnostics* warnings, Diagnostic* failure) {

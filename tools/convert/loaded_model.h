@@ -10,6 +10,7 @@
 #include "diagnostics.h"
 #include "file_set.h"
 #include "game_model.h"
+#include "md5_scale.h"
 #include "posed_box.h"
 
 namespace convert {
@@ -27,7 +28,19 @@ struct LoadedModel {
     std::vector<brmath::Matrix4> bindPose;    // each joint's model-space matrix as the mesh gives it
     std::vector<brmath::Matrix4> loadedPose;  // and as the load left it (in its clips' base frames)
     PosedBox loadedBox;                       // around the vertices as the load left them
+    // A Quake 2 model's .md5scale, numbered by the frames of its whole clip: each clip's
+    // first frame there, and how many the whole clip has.
+    Md5Scale scale;
+    std::vector<int> clipFirstFrames;
+    int wholeClipFrames = 0;
 };
+
+// Poses the actor's current clip at `frame` as the game shows it: with the model's
+// .md5scale where it scales a joint at that frame, else exactly as ProceedAnimation.
+void ProceedAnimation(LoadedModel& model, int frame);
+
+// The frame of the whole clip that frame `frame` of clip `clip` shows, or -1.
+int WholeClipFrame(const LoadedModel& model, int clip, int frame);
 
 // The joints' model-space matrices as they stand.
 std::vector<brmath::Matrix4> JointMatrices(const brmath::ModelRecords& skeleton);

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "material_decl.h"
+#include "quake_skins.h"
 
 namespace convert {
 
@@ -104,6 +105,10 @@ ModelMaps ReadModelMaps(FileSet& files, const DeclSet& decls, const brmath::Mode
         }
     }
     return maps;
+}
+
+ModelMaps ReadGameModelMaps(FileSet& files, const DeclSet& decls, const GameModel& game, const brmath::ModelRecords& model) {
+    return game.quake != 0 ? ReadQuakeMaps(files, game, model) : ReadModelMaps(files, decls, model, game.skin);
 }
 
 }  // namespace convert

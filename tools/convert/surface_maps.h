@@ -9,10 +9,14 @@
 
 #include "decl_set.h"
 #include "file_set.h"
+#include "game_model.h"
 #include "model/model.h"
 #include "texture_image.h"
 
 namespace convert {
+
+// The one-pixel images the game uses where a material has no map.
+RgbaImage SolidImage(uint8_t r, uint8_t g, uint8_t b);
 
 struct SurfaceMaps {
     std::string material;  // after the skin: the material's name, or the shader's
@@ -20,6 +24,10 @@ struct SurfaceMaps {
     std::string diffuseText, normalText, specularText;  // as the material writes them; empty: the default
     bool diffuseFound = false, normalFound = false, specularFound = false;
     RgbaImage diffuse, normal, specular;  // always set
+    // What shines unlit (a Quake skin's full-bright pixels or glow map); black when none.
+    std::string emissiveText;
+    bool emissiveFound = false;
+    RgbaImage emissive = SolidImage(0, 0, 0);
 };
 
 struct ModelMaps {
@@ -31,7 +39,8 @@ struct ModelMaps {
 
 ModelMaps ReadModelMaps(FileSet& files, const DeclSet& decls, const brmath::ModelRecords& model, const std::string& skin);
 
-// The one-pixel images the game uses where a material has no map.
-RgbaImage SolidImage(uint8_t r, uint8_t g, uint8_t b);
+// The maps of a model a game base gave: a Quake model's skins, or Doom 3's materials
+// with the model's skin.
+ModelMaps ReadGameModelMaps(FileSet& files, const DeclSet& decls, const GameModel& game, const brmath::ModelRecords& model);
 
 }  // namespace convert

@@ -28,20 +28,9 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// Why a stored name is no file inside the archive, or empty.
-std::string NameFault(const std::string& name) {
-    if (name.find('\0') != std::string::npos) return "has a zero byte in its name";
-    if (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':')) {
-        return "names a place outside the archive";
-    }
-    const std::string path = "/" + NormalName(name) + "/";
-    if (path.find("/../") != std::string::npos) return "names a place outside the archive";
-    return "";
-}
-
 // Why an entry cannot be read, or empty.
 std::string EntryFault(const ZipEntry& entry, uint32_t flags, const ZipDirectoryPlace& place) {
-    std::string fault = NameFault(entry.name);
+    std::string fault = ArchiveNameFault(entry.name);
     if (!fault.empty()) return fault;
     if (flags & 1) return "is encrypted";
     if (entry.method != 0 && entry.method != 8) {
@@ -57,6 +46,18 @@ std::string EntryFault(const ZipEntry& entry, uint32_t flags, const ZipDirectory
 }
 
 }  // namespace
+
+// Why a stored name is no file inside the archive, or empty.
+std::string ArchiveNameFault(const std::string& name) {
+    if (name.find('\0') != std::string::npos) return "has a zero byte in its name";
+    if (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':')) {
+        return "names a place outside the archive";
+    }
+    const std::string path = "/" + NormalName(name) + "/";
+    if (path.find("/../") != std::string::npos) return "names a place outside the archive";
+    return "";
+}
+
 
 bool FindZipDirectory(const std::string& archive, const std::string& tail, uint64_t archiveSize,
                       ZipDirectoryPlace* place, Diagnostic* failure) {

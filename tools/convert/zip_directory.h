@@ -55,6 +55,9 @@ ZipDirectory ReadZipDirectory(const std::string& archive, const std::string& dir
 bool ZipDataOffset(const std::string& header, const ZipEntry& entry, uint64_t archiveSize, uint64_t* offset,
                    std::string* why);
 
+// Why a name an archive stores is no file inside it (a zero byte, a root, a "..") or empty.
+std::string ArchiveNameFault(const std::string& name);
+
 // The archive's bytes, read where asked: a file on disk, or the part of one a page has.
 class ArchiveBytes {
 public:

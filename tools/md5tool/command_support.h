@@ -30,7 +30,7 @@ struct ModelFiles {
     convert::FileSet& Files() { return fromBase ? static_cast<convert::FileSet&>(base) : disk; }
     // The maps of a model the base gave, one a mesh, as the game lights it.
     convert::ModelMaps MapsOf(const brmath::ModelRecords& model) {
-        return convert::ReadModelMaps(base, decls, model, game.skin);
+        return convert::ReadGameModelMaps(base, decls, game, model);
     }
 };
 

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include "archive_layer.h"
+#include "pack_archive.h"
 #include "base/allocation.h"
 #include "platform/file_io.h"
 #include "platform/listing_order.h"
@@ -45,7 +47,31 @@ private:
     uint64_t size_ = 0;
 };
 
-bool IsArchiveName(const fs::path& path) { return convert::BaseKey(path.extension().string()) == ".pk4"; }
+std::string Extension(const fs::path& path) { return convert::BaseKey(path.extension().string()); }
+
+// Doom 3's archives, under the folder's loose files.
+bool IsDoomArchive(const fs::path& path) { return Extension(path) == ".pk4"; }
+// Quake's, over them: .pak, and the zips Quake 2's ports read.
+bool IsQuakeArchive(const fs::path& path) {
+    const std::string extension = Extension(path);
+    return extension == ".pak" || extension == ".pk3" || extension == ".pkz";
+}
+bool IsArchiveName(const fs::path& path) { return IsDoomArchive(path) || IsQuakeArchive(path); }
+
+// pak0, pak1, ..., pak10 in number order, then other .pak files by name, then the zips by name.
+bool QuakeOrder(const fs::path& a, const fs::path& b) {
+    auto rank = [](const fs::path& path) {
+        const std::string stem = convert::BaseKey(path.stem().string());
+        const bool numbered = Extension(path) == ".pak" && stem.size() > 3 && stem.size() < 12 &&
+                              stem.compare(0, 3, "pak") == 0 &&
+                              stem.find_first_not_of("0123456789", 3) == std::string::npos;
+        const int group = numbered ? 0 : Extension(path) == ".pak" ? 1 : 2;
+        return std::make_pair(group, numbered ? std::stoll(stem.substr(3)) : 0LL);
+    };
+    const auto ra = rank(a), rb = rank(b);
+    if (ra != rb) return ra < rb;
+    return brmath::ListingLess(a.filename().string(), b.filename().string());
+}
 
 // A game folder's loose files: every regular file under it but its own archives.
 class DiskFolder final : public convert::BaseLayer {
@@ -81,7 +107,31 @@ private:
 };
 
 void AddArchive(const fs::path& path, convert::GameBase* base) {
-    base->AddLayer(std::make_unique<convert::ArchiveLayer>(path.generic_string(), std::make_unique<DiskArchive>(path)));
+    auto bytes = std::make_unique<DiskArchive>(path);
+    if (Extension(path) == ".pak") {
+        base->AddLayer(std::make_unique<convert::PackLayer>(path.generic_string(), std::move(bytes)));
+    } else {
+        base->AddLayer(std::make_unique<convert::ArchiveLayer>(path.generic_string(), std::move(bytes)));
+    }
+}
+
+// A game folder: Doom 3's archives in name order under its loose files, or Quake's in
+// their order over them.
+void AddFolder(const fs::path& path, convert::GameBase* base) {
+    std::vector<fs::path> doom, quake;
+    std::error_code code;
+    for (fs::directory_iterator it(path, code), end; !code && it != end; it.increment(code)) {
+        if (!it->is_regular_file(code)) continue;
+        if (IsDoomArchive(it->path())) doom.push_back(it->path());
+        if (IsQuakeArchive(it->path())) quake.push_back(it->path());
+    }
+    std::sort(doom.begin(), doom.end(), [](const fs::path& a, const fs::path& b) {
+        return brmath::ListingLess(a.filename().string(), b.filename().string());
+    });
+    std::sort(quake.begin(), quake.end(), QuakeOrder);
+    for (const fs::path& archive : doom) AddArchive(archive, base);
+    base->AddLayer(std::make_unique<DiskFolder>(path));
+    for (const fs::path& archive : quake) AddArchive(archive, base);
 }
 
 }  // namespace
@@ -91,15 +141,7 @@ bool OpenBases(const std::vector<std::string>& paths, convert::GameBase* base, s
         const fs::path path = fs::u8path(given);
         std::error_code code;
         if (fs::is_directory(path, code)) {
-            std::vector<fs::path> archives;
-            for (fs::directory_iterator it(path, code), end; !code && it != end; it.increment(code)) {
-                if (IsArchiveName(it->path()) && it->is_regular_file(code)) archives.push_back(it->path());
-            }
-            std::sort(archives.begin(), archives.end(), [](const fs::path& a, const fs::path& b) {
-                return brmath::ListingLess(a.filename().string(), b.filename().string());
-            });
-            for (const fs::path& archive : archives) AddArchive(archive, base);
-            base->AddLayer(std::make_unique<DiskFolder>(path));
+            AddFolder(path, base);
         } else if (fs::is_regular_file(path, code)) {
             AddArchive(path, base);
         } else {

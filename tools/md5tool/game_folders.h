@@ -1,8 +1,10 @@
 #pragma once
 
 // The game bases md5tool's --base options name, read from the disk in place: a game
-// folder (its .pk4 files in name order, its loose files over them) or one .pk4; a
-// later base wins over an earlier one, as a mod over the game.
+// folder or one archive (.pk4, .pak, .pk3, .pkz); a later base wins over an earlier one,
+// as a mod over the game. In a folder, Doom 3's .pk4 files lie under its loose files in
+// name order, and Quake's archives over them: pak0, pak1, ... in number order, then the
+// zips.
 #include <ostream>
 #include <string>
 #include <vector>

@@ -21,12 +21,17 @@ Json AsJson(const convert::ListedModel& model) {
     }
     entry["mesh"] = model.mesh;
     entry["clips"] = model.clips;
+    if (model.kind == "mdl" || model.kind == "md2") {
+        entry["skins"] = {{"found", model.imagesFound}, {"named", model.images}};
+        return entry;
+    }
     entry["materials"] = {{"found", model.materialsFound}, {"named", model.materials}};
     entry["images"] = {{"found", model.imagesFound}, {"named", model.images}};
     return entry;
 }
 
-// "monster_imp: models/md5/monsters/imp/imp.md5mesh; clips idle, walk; materials 1 of 1, images 3 of 3"
+// "monster_imp: models/md5/monsters/imp/imp.md5mesh; clips idle, walk; materials 1 of 1, images 3 of 3", and
+// "progs/ogre.mdl: progs/ogre.md5mesh; clips stand, walk; skins 1 of 1"
 std::string AsLine(const convert::ListedModel& model) {
     std::string line = model.name;
     if (model.kind == "entityDef") line += " (entityDef, model " + model.entityModel + ")";
@@ -34,6 +39,9 @@ std::string AsLine(const convert::ListedModel& model) {
     line += ": " + model.mesh + "; clips";
     for (size_t c = 0; c < model.clips.size(); ++c) line += (c > 0 ? ", " : " ") + model.clips[c];
     if (model.clips.empty()) line += " beside the mesh";
+    if (model.kind == "mdl" || model.kind == "md2") {
+        return line + "; skins " + std::to_string(model.imagesFound) + " of " + std::to_string(model.images);
+    }
     return line + "; materials " + std::to_string(model.materialsFound) + " of " + std::to_string(model.materials) +
            ", images " + std::to_string(model.imagesFound) + " of " + std::to_string(model.images);
 }

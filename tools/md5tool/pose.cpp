@@ -120,7 +120,7 @@ int Pose(const PoseOptions& given, std::ostream& out, std::ostream& err) {
     PoseOptions options = given;
     ModelFiles files;
     files.bases = options.bases;
-    const convert::LoadedModel model = LoadForCommand(files, options.mesh, err, err);
+    convert::LoadedModel model = LoadForCommand(files, options.mesh, err, err);
     if (!model.loaded || !ClipByName(model, options.clipName, &options.clip, err)) return kBadInput;
     brmath::Actor& actor = *model.actor;
     if (!options.frames.empty() || options.clipGiven) {
@@ -143,7 +143,7 @@ int Pose(const PoseOptions& given, std::ostream& out, std::ostream& err) {
         emit("as loaded (vertices in the bind pose)", 0, false);
     } else {
         for (int frame : options.frames) {
-            actor.ProceedAnimation(frame);
+            convert::ProceedAnimation(model, frame);
             emit("frame " + std::to_string(frame) + " of clip " + std::to_string(options.clip) + " (" + clipName + ")",
                  frame, true);
         }

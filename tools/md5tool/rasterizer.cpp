@@ -149,9 +149,11 @@ Color ShadeMapped(const Canvas& canvas, const StreamTriangle& triangle, const fl
     float diffuse, specular;
     Light(canvas, lit, &diffuse, &specular);
     const Vec3 colour = Sample(maps.diffuse, s, t), shine = Sample(maps.specular, s, t);
+    const Vec3 glow = maps.emissiveFound ? Sample(maps.emissive, s, t) : Vec3{0, 0, 0};  // lit fully, whatever the light
     const float light = 0.28f + 0.85f * diffuse;
-    return {std::min(1.0f, colour.x * light + shine.x * specular), std::min(1.0f, colour.y * light + shine.y * specular),
-            std::min(1.0f, colour.z * light + shine.z * specular)};
+    return {std::min(1.0f, colour.x * light + shine.x * specular + glow.x),
+            std::min(1.0f, colour.y * light + shine.y * specular + glow.y),
+            std::min(1.0f, colour.z * light + shine.z * specular + glow.z)};
 }
 
 // Every pixel of the triangle's box that it covers nearer than what is drawn there.

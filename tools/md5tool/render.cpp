@@ -38,10 +38,13 @@ namespace {
 // software device.
 class FrameSource {
 public:
-    FrameSource(brmath::Actor& actor, bool posing) : actor_(actor), posing_(posing) {}
+    // `model`, when given, is the actor's, posed as the game shows it.
+    FrameSource(brmath::Actor& actor, bool posing, convert::LoadedModel* model = nullptr)
+        : actor_(actor), posing_(posing), model_(model) {}
     virtual ~FrameSource() = default;
     virtual std::vector<StreamTriangle> Draw(int frame) {
-        if (posing_) actor_.ProceedAnimation(frame);
+        if (posing_ && model_ != nullptr) convert::ProceedAnimation(*model_, frame);
+        else if (posing_) actor_.ProceedAnimation(frame);
         SoftwareDevice device;
         actor_.Render(device.Device());
         unknownFormat_ = unknownFormat_ || device.sawUnknownFormat;
@@ -78,6 +81,7 @@ private:
     bool frames_ = false;
     brmath::Actor& actor_;
     bool posing_;
+    convert::LoadedModel* model_;
     bool unknownFormat_ = false;
 };
 
@@ -138,7 +142,7 @@ bool Open(RenderOptions& options, Drawn& drawn, std::ostream& err) {
     if (drawn.posing && actor.animations[options.clip].frameRate > 0) {
         drawn.clipRate = actor.animations[options.clip].frameRate;
     }
-    drawn.source = std::make_unique<FrameSource>(actor, drawn.posing);
+    drawn.source = std::make_unique<FrameSource>(actor, drawn.posing, &drawn.model);
     if (drawn.files.fromBase) {
         convert::ModelMaps maps = drawn.files.MapsOf(actor);
         PrintDiagnostics(maps.warnings, err);

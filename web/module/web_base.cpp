@@ -112,7 +112,7 @@ std::string WebBase::Prepare(const std::string& name) {
     const convert::GameModel game = convert::ChooseModel(*base_, decls_, name);
     if (!game.found) return Dump({{"error", convert::MessageLine(game.failure)}});
     convert::LoadedModel model = convert::LoadGameModel(*base_, game);
-    if (model.loaded) convert::ReadModelMaps(*base_, decls_, *model.actor, game.skin);
+    if (model.loaded) convert::ReadGameModelMaps(*base_, decls_, game, *model.actor);
     const Json wanted = Json::parse(Wanted());
     return wanted.empty() ? Dump({{"ready", true}}) : Dump({{"needs", wanted}});
 }

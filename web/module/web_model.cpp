@@ -55,14 +55,15 @@ WebModel::WebModel(const WebBase& base, const std::string& name) : files_(base.B
     }
     model_ = convert::LoadGameModel(*base.Base(), game);
     if (!model_.loaded) return;
-    convert::ModelMaps maps = convert::ReadModelMaps(*base.Base(), base.Decls(), *model_.actor, game.skin);
+    convert::ModelMaps maps = convert::ReadGameModelMaps(*base.Base(), base.Decls(), game, *model_.actor);
     model_.warnings.insert(model_.warnings.end(), maps.warnings.begin(), maps.warnings.end());
     maps_ = std::move(maps.meshes);
 }
 
 const convert::RgbaImage* WebModel::Map(int mesh, int which) const {
-    if (mesh < 0 || static_cast<size_t>(mesh) >= maps_.size() || which < 0 || which > 2) return nullptr;
+    if (mesh < 0 || static_cast<size_t>(mesh) >= maps_.size() || which < 0 || which > 3) return nullptr;
     const convert::SurfaceMaps& maps = maps_[static_cast<size_t>(mesh)];
+    if (which == 3) return maps.emissiveFound ? &maps.emissive : nullptr;
     return which == 0 ? &maps.diffuse : which == 1 ? &maps.normal : &maps.specular;
 }
 
@@ -124,7 +125,7 @@ std::string WebModel::DescriptionJson() {
 
 bool WebModel::Pose(int clip, int frame) {
     if (!Ok() || !model_.actor->SetAnimation(clip)) return false;
-    model_.actor->ProceedAnimation(frame);
+    convert::ProceedAnimation(model_, frame);
     return true;
 }
 

@@ -34,7 +34,8 @@ public:
     // The clips, joints and meshes as JSON: {"clips": [{name, frames, frameRate}], ...};
     // a base's model also gives each mesh its material and maps.
     std::string DescriptionJson();
-    // A base's model: mesh m's diffuse (0), normal (1) or specular (2) image.
+    // A base's model: mesh m's diffuse (0), normal (1), specular (2) or emissive (3,
+    // null when nothing shines) image.
     const convert::RgbaImage* Map(int mesh, int which) const;
 
     // MD5_SetAnimation(clip), then MD5_ProceedAnimation(frame); false for a clip the

@@ -1,0 +1,249 @@
+#include "support/quake_files.h"
+
+#include <cstdint>
+
+#include "support/game_files.h"
+#include "texture_image.h"
+
+namespace brmath_test {
+
+namespace {
+
+const char kSoldierMesh[] = R"(MD5Version 10
+commandline ""
+
+numJoints 4
+numMeshes 3
+
+joints {
+	"origin"	-1 ( 0 0 0 ) ( 0 0 0 )
+	"head"	0 ( 0 0 4 ) ( 0 0 0 )
+	"eye"	1 ( 1 0 5 ) ( 0 0 0 )
+	"weapon"	0 ( 2 0 2 ) ( 0 0 0 )
+}
+
+mesh {
+	shader "soldier"
+	numverts 3
+	vert 0 ( 0 0 ) 0 1
+	vert 1 ( 1 0 ) 1 1
+	vert 2 ( 0 1 ) 2 1
+	numtris 1
+	tri 0 0 1 2
+	numweights 3
+	weight 0 0 1 ( 0 0 0 )
+	weight 1 0 1 ( 1 0 0 )
+	weight 2 0 1 ( 0 0 1 )
+}
+
+mesh {
+	shader "soldier"
+	numverts 3
+	vert 0 ( 0 0 ) 0 1
+	vert 1 ( 1 0 ) 1 1
+	vert 2 ( 0 1 ) 2 1
+	numtris 1
+	tri 0 0 1 2
+	numweights 3
+	weight 0 1 1 ( 1 0 0 )
+	weight 1 1 1 ( 0 1 0 )
+	weight 2 2 1 ( 0 0 1 )
+}
+
+mesh {
+	shader "weapon"
+	numverts 3
+	vert 0 ( 0 0 ) 0 1
+	vert 1 ( 1 0 ) 1 1
+	vert 2 ( 0 1 ) 2 1
+	numtris 1
+	tri 0 0 1 2
+	numweights 3
+	weight 0 3 1 ( 1 0 0 )
+	weight 1 3 1 ( 0 1 0 )
+	weight 2 3 1 ( 0 0 1 )
+}
+)";
+
+const char kSoldierClip[] = R"(MD5Version 10
+commandline ""
+
+numFrames 6
+numJoints 4
+frameRate 24
+numAnimatedComponents 1
+
+hierarchy {
+	"origin"	-1 1 0
+	"head"	0 0 0
+	"eye"	1 0 0
+	"weapon"	0 0 0
+}
+
+bounds {
+	( -1 -1 -1 ) ( 12 2 7 )
+	( -1 -1 -1 ) ( 12 2 7 )
+	( -1 -1 -1 ) ( 12 2 7 )
+	( -1 -1 -1 ) ( 12 2 7 )
+	( -1 -1 -1 ) ( 12 2 7 )
+	( -1 -1 -1 ) ( 12 2 7 )
+}
+
+baseframe {
+	( 0 0 0 ) ( 0 0 0 )
+	( 0 0 4 ) ( 0 0 0 )
+	( 1 0 1 ) ( 0 0 0 )
+	( 2 0 2 ) ( 0 0 0 )
+}
+
+frame 0 { 0 }
+frame 1 { 1 }
+frame 2 { 2 }
+frame 3 { 3 }
+frame 4 { 4 }
+frame 5 { 5 }
+)";
+
+const char kSoldierScale[] = R"({
+	"head": { "4": 0 },
+	"weapon": { "scale_positions": true, "5": 2 }
+})";
+
+void Put32(std::string& bytes, int64_t value) {
+    for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<char>((static_cast<uint64_t>(value) >> (8 * b)) & 0xff));
+}
+
+void Put16(std::string& bytes, int value) {
+    bytes.push_back(static_cast<char>(value & 0xff));
+    bytes.push_back(static_cast<char>((value >> 8) & 0xff));
+}
+
+std::string Field(const std::string& text, size_t size) {
+    std::string field = text.substr(0, size);
+    field.resize(size, '\0');
+    return field;
+}
+
+std::string Png(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+    convert::RgbaImage image;
+    image.width = w;
+    image.height = h;
+    for (int p = 0; p < w * h; ++p) image.pixels.insert(image.pixels.end(), {r, g, b, 255});
+    return convert::EncodePng(image);
+}
+
+}  // namespace
+
+std::string SoldierMesh() { return kSoldierMesh; }
+std::string SoldierClip() { return kSoldierClip; }
+std::string SoldierScale() { return kSoldierScale; }
+
+std::string Pack(const NamedBytes& files) {
+    std::string data, directory;
+    for (const auto& [name, bytes] : files) {
+        directory += Field(name, 56);
+        Put32(directory, static_cast<int64_t>(12 + data.size()));
+        Put32(directory, static_cast<int64_t>(bytes.size()));
+        data += bytes;
+    }
+    std::string pack = "PACK";
+    Put32(pack, static_cast<int64_t>(12 + data.size()));
+    Put32(pack, static_cast<int64_t>(directory.size()));
+    return pack + data + directory;
+}
+
+std::string Mdl(const std::vector<std::string>& frames) {
+    constexpr int kVertices = 1, kSkinWidth = 2, kSkinHeight = 1;
+    std::string mdl = "IDPO";
+    Put32(mdl, 6);
+    mdl.append(40, '\0');  // scale, origin, radius, eye
+    for (int64_t field : {1, kSkinWidth, kSkinHeight, kVertices, 0, static_cast<int>(frames.size()), 0, 0, 0}) Put32(mdl, field);
+    Put32(mdl, 0);  // one plain skin
+    mdl.append(kSkinWidth * kSkinHeight, '\0');
+    mdl.append(12 * kVertices, '\0');
+    for (const std::string& name : frames) {
+        Put32(mdl, 0);  // a plain frame
+        mdl.append(8, '\0');
+        mdl += Field(name, 16);
+        mdl.append(4 * kVertices, '\0');
+    }
+    return mdl;
+}
+
+std::string Md2(const std::vector<std::string>& frames, const std::vector<std::string>& skins) {
+    constexpr int kVertices = 1, kHeader = 68;
+    const int frameSize = 40 + 4 * kVertices;
+    const int skinsAt = kHeader, framesAt = skinsAt + 64 * static_cast<int>(skins.size());
+    const int end = framesAt + frameSize * static_cast<int>(frames.size());
+    std::string md2 = "IDP2";
+    for (int64_t field : {8, 2, 1, frameSize, static_cast<int>(skins.size()), kVertices, 0, 0, 0,
+                          static_cast<int>(frames.size()), skinsAt, end, end, framesAt, end, end}) {
+        Put32(md2, field);
+    }
+    for (const std::string& skin : skins) md2 += Field(skin, 64);
+    for (const std::string& name : frames) {
+        md2.append(24, '\0');
+        md2 += Field(name, 16);
+        md2.append(4 * kVertices, '\0');
+    }
+    return md2;
+}
+
+std::string Lmp(int width, int height, const std::vector<uint8_t>& indices) {
+    std::string lmp;
+    Put32(lmp, width);
+    Put32(lmp, height);
+    return lmp + std::string(indices.begin(), indices.end());
+}
+
+std::string Pcx(int width, int height, const std::vector<uint8_t>& indices) {
+    std::string pcx(128, '\0');
+    pcx[0] = 0x0a;
+    pcx[1] = 5;
+    pcx[2] = 1;
+    pcx[3] = 8;
+    std::string sizes;
+    for (int value : {0, 0, width - 1, height - 1}) Put16(sizes, value);
+    pcx.replace(4, 8, sizes);
+    pcx[65] = 1;
+    std::string row;
+    Put16(row, width);
+    pcx.replace(66, 2, row);
+    for (const uint8_t index : indices) {
+        if (index >= 0xc0) pcx.push_back(static_cast<char>(0xc1));  // a run of one, as such bytes must be
+        pcx.push_back(static_cast<char>(index));
+    }
+    return pcx + '\x0c' + Palette();
+}
+
+std::string Palette() {
+    std::string palette;
+    for (int i = 0; i < 256; ++i) {
+        palette.push_back(static_cast<char>(i));
+        palette.push_back(static_cast<char>(255 - i));
+        palette.push_back(static_cast<char>(i / 2));
+    }
+    return palette;
+}
+
+QuakeFiles WriteQuakeFiles(const TempFolder& folder) {
+    const std::vector<std::string> frames = {"stand1", "stand2", "stand3", "run1", "run2", "run3"};
+    QuakeFiles files{folder.MakeSubfolder("id1"), folder.MakeSubfolder("baseq2")};
+    folder.Write("id1/pak0.pak", Pack({{"progs/soldier.mdl", Mdl(frames)},
+                                       {"progs/soldier.md5mesh", kSoldierMesh},
+                                       {"progs/soldier.md5anim", kSoldierClip},
+                                       {"gfx/palette.lmp", Palette()},
+                                       {"progs/soldier_00_00.lmp", Lmp(4, 2, {10, 20, 30, 250, 40, 50, 60, 70})}}));
+    folder.Write("id1/pak1.pak", Pack({{"progs/weapon_00_00.png", Png(2, 2, 90, 90, 90)},
+                                       {"progs/weapon_00_00_glow.png", Png(2, 2, 0, 200, 0)}}));
+    folder.MakeSubfolder("id1/progs");
+    folder.Write("id1/progs/soldier_00_00.lmp", Lmp(4, 2, {1, 2, 3, 4, 5, 6, 7, 8}));
+    folder.Write("baseq2/pak0.pak", Pack({{"models/soldier/tris.md2", Md2(frames, {"models/soldier/skin.pcx"})},
+                                          {"models/soldier/md5/tris.md5mesh", kSoldierMesh},
+                                          {"models/soldier/md5/tris.md5anim", kSoldierClip},
+                                          {"models/soldier/md5/tris.md5scale", kSoldierScale},
+                                          {"models/soldier/md5/skin.pcx", Pcx(2, 2, {5, 250, 200, 7})}}));
+    return files;
+}
+
+}  // namespace brmath_test

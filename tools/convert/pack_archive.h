@@ -1,0 +1,55 @@
+#pragma once
+
+// A Quake .pak (a PACK file) as a layer of a game base: a 12-byte header ("PACK", the
+// directory's offset and length), then 64-byte entries of a 56-byte name, a position and
+// a length. Nothing in it is trusted before it is checked; the data is stored, never
+// compressed, and read only when asked for.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game_base.h"
+#include "zip_directory.h"
+
+namespace convert {
+
+// The most entries a .pak may have: the remasters' largest holds some thousands.
+constexpr uint64_t kPackEntryLimit = 65536;
+constexpr uint64_t kPackHeaderSize = 12;
+constexpr uint64_t kPackEntrySize = 64;
+constexpr uint64_t kPackNameSize = 56;
+
+struct PackEntry {
+    std::string name;  // as stored
+    uint64_t offset = 0;
+    uint64_t size = 0;
+};
+
+struct PackDirectory {
+    bool read = false;
+    Diagnostic failure;               // why, when not read
+    std::vector<PackEntry> entries;   // the files kept, in the directory's order
+    Diagnostics warnings;             // each entry left out, and why
+};
+
+// The directory of the PACK file `bytes` reads, every entry checked against the file.
+PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes);
+
+class PackLayer final : public BaseLayer {
+public:
+    PackLayer(std::string where, std::unique_ptr<ArchiveBytes> bytes);
+    const std::string& Where() const override { return where_; }
+    std::vector<std::string> Names() override;
+    bool Read(const std::string& name, std::string* bytes, std::string* why) override;
+    Diagnostics Opened() const override;
+
+private:
+    std::string where_;
+    std::unique_ptr<ArchiveBytes> bytes_;
+    PackDirectory directory_;
+    std::map<std::string, size_t> entries_;  // NormalName -> entry
+};
+
+}  // namespace convert
