@@ -2,6 +2,8 @@
 // model's frame names, skins with full-bright parts, and the .md5scale.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -120,6 +122,153 @@ TEST(QuakeBaseTest, FrameNamesMakeTheClips) {
     const auto posed = RunMd5tool({"pose", "progs/soldier.mdl", "--base", files.quake, "--clip", "run", "--frame", "1"});
     EXPECT_NE(posed.out.find("frame 1 of clip 1 (run)"), std::string::npos) << posed.out << posed.err;
     EXPECT_NE(posed.out.find("0 origin               (4, 0, 0)"), std::string::npos) << posed.out;
+}
+
+// A model of a base, loaded as md5tool loads it.
+struct Opened {
+    md5tool::ModelFiles files;
+    convert::LoadedModel model;
+    std::string said;
+};
+
+std::unique_ptr<Opened> Open(const std::string& base, const std::string& name) {
+    auto opened = std::make_unique<Opened>();
+    opened->files.bases = {base};
+    std::ostringstream said;
+    opened->model = md5tool::LoadForCommand(opened->files, name, said, said);
+    opened->said = said.str();
+    EXPECT_TRUE(opened->model.loaded) << opened->said;
+    return opened;
+}
+
+std::vector<float> Posed(convert::LoadedModel& model, int mesh, int clip, int frame) {
+    model.actor->SetAnimation(clip);
+    convert::ProceedAnimation(model, frame);
+    std::vector<float> corners;
+    const brmath::Mesh& posed = model.actor->meshes[mesh];
+    for (int v = 0; v < posed.vertexCount; ++v) {
+        const brmath::Vector3& p = posed.vertices[v].position;
+        corners.insert(corners.end(), {p.x, p.y, p.z});
+    }
+    return corners;
+}
+
+TEST(QuakeBaseTest, TheScaleHidesAndGrowsPartsAtTheirFrames) {
+    const brmath_test::TempFolder folder;
+    const brmath_test::QuakeFiles files = brmath_test::WriteQuakeFiles(folder);
+    auto quake2 = Open(files.quake2, "models/soldier/tris.md2");
+    auto quake = Open(files.quake, "progs/soldier.mdl");  // the same model without a scale
+    convert::LoadedModel& scaled = quake2->model;
+    // Whole-clip frame 4 (run, frame 1): the head's own weights fall onto the head joint
+    // at (4, 0, 4); the eye's vertex, a child's, stays where it was.
+    EXPECT_EQ(Posed(scaled, 1, 1, 1), (std::vector<float>{4, 0, 4, 4, 0, 4, 5, 0, 6}));
+    EXPECT_EQ(Posed(quake->model, 1, 1, 1), (std::vector<float>{5, 0, 4, 4, 1, 4, 5, 0, 6}));
+    // Frame 5: the weapon's translation (2, 0, 2) doubled, then its weights twice as far.
+    EXPECT_EQ(Posed(scaled, 2, 1, 2), (std::vector<float>{11, 0, 4, 9, 2, 4, 9, 0, 6}));
+    EXPECT_EQ(Posed(scaled, 0, 1, 2), Posed(quake->model, 0, 1, 2));
+    // A frame the scale leaves alone is posed exactly as without it, normals included.
+    for (int frame = 0; frame < 3; ++frame) {
+        Posed(scaled, 2, 0, frame);
+        Posed(quake->model, 2, 0, frame);
+        for (int m = 0; m < 3; ++m) {
+            for (int v = 0; v < 3; ++v) {
+                const brmath::MeshVertex& a = scaled.actor->meshes[m].vertices[v];
+                const brmath::MeshVertex& b = quake->model.actor->meshes[m].vertices[v];
+                EXPECT_EQ(0, std::memcmp(&a, &b, sizeof(a))) << frame << " " << m << " " << v;
+            }
+        }
+    }
+}
+
+TEST(QuakeBaseTest, ScaleFileMessagesAreThePorts) {
+    auto warned = [](const std::string& text) {
+        brmath::ModelRecords model;
+        brmath::Joint joints[1] = {};
+        std::snprintf(joints[0].name, sizeof(joints[0].name), "head");
+        model.joints = joints;
+        model.jointCount = 1;
+        convert::Diagnostics said;
+        const convert::Md5Scale scale = convert::ReadMd5Scale(text, "t.md5scale", model, 6, &said);
+        return std::to_string(scale.joints.empty() ? 0 : scale.joints[0].frames.size()) + "\n" + Said(said);
+    };
+    EXPECT_EQ(warned("{\"head\": {\"5\": 0.5, \"6\": 2, \"x\": 1}, \"tail\": {}}"),
+              "1\nt.md5scale: warning: No such frame 6 in t.md5scale\n"
+              "t.md5scale: warning: No such frame x in t.md5scale\n"
+              "t.md5scale: warning: No such joint \"tail\" in t.md5scale\n");
+    EXPECT_EQ(warned("{\"head\": {\"1\": 1e39, \"2\": \"big\"}}"),
+              "0\nt.md5scale: warning: joint \"head\" frame 1: the scale is not a finite number; left out\n"
+              "t.md5scale: warning: joint \"head\" frame 2: the scale is not a finite number; left out\n");
+    EXPECT_EQ(warned("{\"head\": "), "0\nt.md5scale: warning: Couldn't load t.md5scale: Invalid JSON data\n");
+    EXPECT_EQ(warned(std::string(100000, '[')),
+              "0\nt.md5scale: warning: Couldn't load t.md5scale: Invalid JSON data (nested deeper than 32)\n");
+}
+
+TEST(QuakeBaseTest, SkinsShowTheirFullBrightPartsUnlit) {
+    const brmath_test::TempFolder folder;
+    const brmath_test::QuakeFiles files = brmath_test::WriteQuakeFiles(folder);
+    auto quake = Open(files.quake, "progs/soldier.mdl");
+    const convert::ModelMaps maps = quake->files.MapsOf(*quake->model.actor);
+    ASSERT_EQ(maps.meshes.size(), 3u) << Said(maps.warnings);
+    // The pak's skin, not the loose one: index i is (i, 255 - i, i / 2), and index 250
+    // shines, black where it is lit.
+    const convert::SurfaceMaps& body = maps.meshes[0];
+    EXPECT_EQ(body.diffuseText, "progs/soldier_00_00.lmp");
+    EXPECT_EQ(std::vector<uint8_t>(body.diffuse.pixels.begin(), body.diffuse.pixels.begin() + 16),
+              (std::vector<uint8_t>{10, 245, 5, 255, 20, 235, 10, 255, 30, 225, 15, 255, 0, 0, 0, 255}));
+    ASSERT_TRUE(body.emissiveFound);
+    EXPECT_EQ(std::vector<uint8_t>(body.emissive.pixels.begin(), body.emissive.pixels.begin() + 16),
+              (std::vector<uint8_t>{0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 250, 5, 125, 255}));
+    const convert::SurfaceMaps& weapon = maps.meshes[2];
+    EXPECT_EQ(weapon.diffuseText, "progs/weapon_00_00.png");
+    EXPECT_EQ(weapon.emissiveText, "progs/weapon_00_00_glow.png");
+    EXPECT_EQ(weapon.emissive.At(1, 1)[1], 200);
+    // Quake 2's skin is the .md2's, with its own palette and no full brights.
+    auto quake2 = Open(files.quake2, "models/soldier/tris.md2");
+    const convert::ModelMaps maps2 = quake2->files.MapsOf(*quake2->model.actor);
+    ASSERT_EQ(maps2.meshes.size(), 3u);
+    EXPECT_EQ(maps2.meshes[1].diffuseText, "models/soldier/md5/skin.pcx");
+    EXPECT_FALSE(maps2.meshes[1].emissiveFound);
+    EXPECT_EQ(std::vector<uint8_t>(maps2.meshes[1].diffuse.pixels.begin(), maps2.meshes[1].diffuse.pixels.end()),
+              (std::vector<uint8_t>{5, 250, 2, 255, 250, 5, 125, 255, 200, 55, 100, 255, 7, 248, 3, 255}));
+}
+
+TEST(QuakeBaseTest, BrokenOldFilesAreSaidAndTheRestShown) {
+    // Images whose sizes do not match their bytes.
+    convert::PalettedImage image;
+    std::string why;
+    EXPECT_FALSE(convert::DecodeLmp(brmath_test::Lmp(4, 4, {1, 2, 3}), &image, &why));
+    EXPECT_EQ(why, "says 4 x 4 pixels but holds 3");
+    EXPECT_FALSE(convert::DecodeLmp(brmath_test::Lmp(-1, 4, {}), &image, &why));
+    EXPECT_EQ(why, "has a size of -1 x 4, which is not read");
+    std::string pcx = brmath_test::Pcx(2, 2, {1, 2, 3, 4});
+    pcx.erase(130, 2);
+    EXPECT_FALSE(convert::DecodePcx(pcx, &image, &why));
+    EXPECT_EQ(why, "says 2 x 2 pixels but its data ends at row 1");
+    // Old models whose counts or offsets run past the file.
+    convert::OldModel old;
+    convert::Diagnostic failure;
+    const std::string mdl = brmath_test::Mdl({"a1", "a2"});
+    EXPECT_FALSE(convert::ReadMdl(mdl.substr(0, mdl.size() - 1), "a.mdl", &old, &failure));
+    EXPECT_EQ(MessageLine(failure), "a.mdl: error: frame 1 runs past the file");
+    std::string md2 = brmath_test::Md2({"a1"}, {"skin.pcx"});
+    md2[44] = 0x7f;
+    EXPECT_FALSE(convert::ReadMd2(md2, "a.md2", &old, &failure));
+    EXPECT_EQ(MessageLine(failure), "a.md2: error: its skin list runs past the file");
+
+    // In a base: the model still opens, one clip and a white skin, with the messages.
+    const brmath_test::TempFolder folder;
+    folder.MakeSubfolder("id1");
+    folder.Write("id1/pak0.pak", brmath_test::Pack({{"progs/s.mdl", mdl.substr(0, 90)},
+                                                    {"progs/s.md5mesh", brmath_test::SoldierMesh()},
+                                                    {"progs/s.md5anim", brmath_test::SoldierClip()},
+                                                    {"progs/soldier_00_00.lmp", brmath_test::Lmp(9, 9, {})}}));
+    const auto run = RunMd5tool({"info", "progs/s.mdl", "--base", folder.Path() + "/id1"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("  0 s: 6 frames at 10 fps"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("progs/s.mdl: warning: its texture coordinates or triangles run past the file; the clip is not split"),
+              std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("progs/soldier_00_00.lmp: warning: says 9 x 9 pixels but holds 0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("weapon: warning: skin weapon_00_00 is not in the base"), std::string::npos) << run.out;
 }
 
 }  // namespace
