@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <cfloat>
 
+#include <nlohmann/json.hpp>
+
 #include "float_text.h"
-#include "nlohmann/json.hpp"
 
 namespace convert {
 
