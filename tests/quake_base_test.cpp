@@ -271,4 +271,110 @@ TEST(QuakeBaseTest, BrokenOldFilesAreSaidAndTheRestShown) {
     EXPECT_NE(run.out.find("weapon: warning: skin weapon_00_00 is not in the base"), std::string::npos) << run.out;
 }
 
+// A mesh for one rule: `joints` joints in a chain, then `meshes` meshes of `vertices` vertices with `weights` weights
+// each (biases 0.4, 0.3, ... shares of one), the first vertex weightless with `bare`.
+struct MeshRule {
+    int joints = 1, meshes = 1, vertices = 3, weights = 1;
+    bool bare = false;
+    std::string jointName = "j";
+};
+
+std::string MeshText(const MeshRule& rule) {
+    std::ostringstream text;
+    text << "MD5Version 10\ncommandline \"\"\nnumJoints " << rule.joints << "\nnumMeshes " << rule.meshes << "\njoints {\n";
+    for (int j = 0; j < rule.joints; ++j) {
+        text << "\t\"" << rule.jointName << j << "\" " << j - 1 << " ( 0 0 " << j << " ) ( 0 0 0 )\n";
+    }
+    text << "}\n";
+    for (int m = 0; m < rule.meshes; ++m) {
+        const int weighted = rule.bare ? rule.vertices - 1 : rule.vertices;
+        text << "mesh {\n\tshader \"s\"\n\tnumverts " << rule.vertices << "\n";
+        for (int v = 0; v < rule.vertices; ++v) {
+            const bool bare = rule.bare && v == 0;
+            text << "\tvert " << v << " ( 0 0 ) " << (bare ? 0 : (v - (rule.bare ? 1 : 0)) * rule.weights) << " "
+                 << (bare ? 0 : rule.weights) << "\n";
+        }
+        text << "\tnumtris 1\n\ttri 0 0 1 2\n\tnumweights " << weighted * rule.weights << "\n";
+        for (int w = 0; w < weighted * rule.weights; ++w) {
+            const float bias = rule.weights == 1 ? 1.0f : (w % rule.weights == 0 ? 0.5f : 0.5f / (rule.weights - 1));
+            text << "\tweight " << w << " 0 " << bias << " ( 1 0 0 )\n";
+        }
+        text << "}\n";
+    }
+    return text.str();
+}
+
+TEST(QuakeBaseTest, EachTargetRefusesInItsEnginesWords) {
+    const brmath_test::TempFolder folder;
+    struct Case {
+        std::string target;
+        MeshRule rule;
+        std::string said;  // expected in the output
+    };
+    MeshRule joints257, bare, fiveWeights, long48, verts6145, meshes33, weights8193, verts65537;
+    joints257.joints = 257;
+    bare.bare = true;
+    fiveWeights.weights = 5;
+    long48.jointName = std::string(47, 'n');
+    verts6145.vertices = 6145;
+    meshes33.meshes = 33;
+    weights8193.vertices = 2049;
+    weights8193.weights = 4;
+    verts65537.vertices = 65537;
+    const std::vector<Case> cases = {
+        {"bfg", joints257, "m.md5mesh:3: error: bfg: joints 257, over the 256 it takes"},
+        {"quake2", joints257, "m.md5mesh:3: error: quake2: joints 257, over the 256 it takes"},
+        {"doom3", bare, "m.md5mesh:11: error: doom3: Vertex without any joint weights."},
+        {"quake", bare, "m.md5mesh:11: warning: quake: mesh 0: vertex 0 has no weights: the engine places it at the origin"},
+        {"bfg", fiveWeights, "m.md5mesh:8: warning: bfg: mesh 0: the engine keeps the 4 strongest weights a vertex: "
+                             "3 vertices lose weight, at most 12.5% of it"},
+        {"quake2", long48, "m.md5mesh:6: error: quake2: joint name \"" + std::string(47, 'n') + "0\" has 48 bytes, over the 47 it takes"},
+        {"quake2", verts6145, "m.md5mesh:8: error: quake2: mesh 0: vertices 6145, over the 6144 it takes"},
+        {"quake2", meshes33, "m.md5mesh: error: quake2: meshes 33, over the 32 it takes"},
+        {"quake2", weights8193, "m.md5mesh:2062: error: quake2: mesh 0: weights 8196, over the 8192 it takes"},
+        {"bfg", verts65537, "m.md5mesh:8: error: bfg: mesh 0: vertices 65537, over the 65536 it takes"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = folder.Write("m.md5mesh", MeshText(c.rule));
+        const auto run = RunMd5tool({"check", file, "--target", c.target});
+        EXPECT_NE(run.out.find(c.said), std::string::npos) << c.target << "\n" << run.out << run.err;
+        const bool refused = c.said.find(": error: ") != std::string::npos;
+        EXPECT_EQ(run.status, refused ? 1 : 0) << c.said;
+        // The library's own rules take each of them.
+        EXPECT_EQ(RunMd5tool({"check", file}).status, 0) << c.said;
+    }
+    // Clips: a second root, a parent after its child, frames past the port's, joints that differ.
+    const std::string mesh = folder.Write("c.md5mesh", MeshText(MeshRule{}));
+    auto clip = [&](const std::string& hierarchy, int frames, int joints) {
+        std::ostringstream text;
+        text << "MD5Version 10\ncommandline \"\"\nnumFrames " << frames << "\nnumJoints " << joints
+             << "\nframeRate 24\nnumAnimatedComponents 0\nhierarchy {\n" << hierarchy << "}\nbounds {\n";
+        for (int f = 0; f < frames; ++f) text << "( 0 0 0 ) ( 1 1 1 )\n";
+        text << "}\nbaseframe {\n";
+        for (int j = 0; j < joints; ++j) text << "( 0 0 0 ) ( 0 0 0 )\n";
+        text << "}\n";
+        for (int f = 0; f < frames; ++f) text << "frame " << f << " {\n}\n";
+        return folder.Write("c.md5anim", text.str());
+    };
+    auto said = [&](const std::string& file, const std::string& target) {
+        return RunMd5tool({"check", file, "--mesh", mesh, "--target", target}).out;
+    };
+    const std::string roots = clip("\"j0\" -1 0 0\n\"k\" -1 0 0\n", 2, 2);
+    EXPECT_NE(said(roots, "doom3").find("c.md5anim: error: doom3: Animations may have only one root joint"), std::string::npos);
+    EXPECT_NE(said(roots, "doom3").find("c.md5anim:4: error: doom3: Model '" + mesh + "' has different # of joints than anim"),
+              std::string::npos) << said(roots, "doom3");
+    EXPECT_NE(said(roots, "quake2").find("c.md5anim:4: error: quake2: Bad numJoints: "), std::string::npos);
+    const std::string late = clip("\"j0\" 0 0 0\n", 2, 1);
+    EXPECT_NE(said(late, "doom3").find("c.md5anim:8: error: doom3: Invalid parent num: 0"), std::string::npos) << said(late, "doom3");
+    EXPECT_NE(said(late, "quake2").find("c.md5anim:8: error: quake2: Bad parent joint"), std::string::npos);
+    EXPECT_NE(said(clip("\"j0\" -1 0 0\n", 1025, 1), "quake2").find("c.md5anim:3: error: quake2: frames 1025, over the 1024 it takes"),
+              std::string::npos);
+    EXPECT_NE(said(clip("\"x\" -1 0 0\n", 2, 1), "quake").find("c.md5anim:4: error: quake: bone j0 was renamed: "),
+              std::string::npos);
+    // Several targets at once, each named.
+    const auto both = RunMd5tool({"check", mesh, "--target", "doom3", "--target", "quake2"});
+    EXPECT_EQ(both.status, 0) << both.out;
+    EXPECT_EQ(RunMd5tool({"check", mesh, "--target", "quake3"}).status, 2);
+}
+
 }  // namespace

@@ -1,8 +1,8 @@
 #include "md5_scale.h"
 
-#include <cmath>
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 
 #include <nlohmann/json.hpp>
 

@@ -4,11 +4,13 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 #include <system_error>
 
 #include "clip_check.h"
 #include "command_support.h"
+#include "engine_target.h"
 #include "commands.h"
 #include "model_summary.h"
 #include "surface_maps.h"
@@ -34,11 +36,42 @@ struct CheckRun {
     std::map<std::string, convert::LoadedModel> skeletons;
 };
 
+// What each engine asked for says of a file: true when one refuses it.
+template <typename Said>
+bool Refused(CheckRun& run, Said said) {
+    bool refused = false;
+    for (const std::string& name : run.options.targets) {
+        const convert::Diagnostics records = said(*convert::FindEngineTarget(name));
+        PrintDiagnostics(records, run.out);
+        for (const convert::Diagnostic& record : records) refused = refused || record.severity == convert::Severity::kError;
+    }
+    return refused;
+}
+
+bool MeshRefused(CheckRun& run, convert::FileSet& files, const std::string& file, const brmath::ModelRecords& model) {
+    const std::string* text = files.Bytes(file);
+    return text != nullptr && Refused(run, [&](const convert::EngineTarget& target) {
+               return convert::CheckMeshForTarget(target, model, file, *text);
+           });
+}
+
+bool ClipRefused(CheckRun& run, convert::FileSet& files, const std::string& file, const brmath::ModelRecords* mesh,
+                 const std::string& meshName) {
+    const std::string* text = files.Bytes(file);
+    return text != nullptr && Refused(run, [&](const convert::EngineTarget& target) {
+               return convert::CheckClipForTarget(target, *text, file, mesh, meshName);
+           });
+}
+
 int CheckMesh(CheckRun& run, const std::string& file) {
     const convert::LoadedModel model = convert::LoadModel(run.files, file);
     PrintDiagnostics(model.warnings, run.out);
     if (!model.loaded) {
         PrintDiagnostics({model.failure}, run.out);
+        return kBadInput;
+    }
+    if (MeshRefused(run, run.files, file, *model.actor)) {
+        run.out << file << ": refused by the engine\n";
         return kBadInput;
     }
     const convert::ModelSummary summary = convert::Summarize(model, run.files);
@@ -74,6 +107,11 @@ int CheckAnimation(CheckRun& run, const std::string& file) {
         }
         run.out << file << ": warning: " << mesh << " does not load (check it): no joint names to match against\n";
     }
+    // The engines match the clip against the skeleton as it was read, before the clip joins it.
+    if (ClipRefused(run, run.files, file, skeleton != nullptr ? skeleton->actor.get() : nullptr, mesh)) {
+        run.out << file << ": refused by the engine\n";
+        return kBadInput;
+    }
     const convert::ClipCheck clip = convert::CheckClip(run.files, file, skeleton);
     PrintDiagnostics(clip.warnings, run.out);
     if (!clip.loaded) {
@@ -104,6 +142,14 @@ int CheckGameModel(CheckRun& run, const std::string& name) {
     if (!model.loaded) return kBadInput;
     const convert::ModelMaps maps = files.MapsOf(*model.actor);
     PrintDiagnostics(maps.warnings, run.out);
+    bool refused = MeshRefused(run, files.Files(), files.game.mesh, *model.actor);
+    for (const std::string& clip : std::set<std::string>(model.clipFiles.begin(), model.clipFiles.end())) {
+        refused = ClipRefused(run, files.Files(), clip, model.actor.get(), files.game.mesh) || refused;
+    }
+    if (refused) {
+        run.out << name << ": refused by the engine\n";
+        return kBadInput;
+    }
     const convert::ModelSummary summary = convert::Summarize(model, files.Files());
     run.out << name << ": OK: " << files.game.mesh << ", " << Counted(summary.joints, "joint", "joints") << ", "
             << Counted(static_cast<long long>(summary.meshes.size()), "mesh", "meshes") << ", "

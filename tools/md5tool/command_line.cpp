@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "engine_target.h"
 
 namespace md5tool {
 
@@ -40,9 +41,16 @@ void ClipOption(const std::string& text, int* clip, std::string* name) {
 // --base, on the commands that read a model.
 void AddBaseOption(CLI::App* command, std::vector<std::string>& bases) {
     command->add_option("--base", bases,
-                        "a game folder (its loose files over its .pk4 archives) or a .pk4 to find the model in; "
-                        "repeat for a mod over the game, the later winning. MESH may then be a model declaration's "
-                        "or an entityDef's name, or a mesh's path inside the base");
+                        "a game folder or an archive (.pk4, .pak, .pk3, .pkz) to find the model in; repeat for a mod "
+                        "over the game, the later winning. MESH may then be a model declaration's or an entityDef's "
+                        "name, a Quake model (progs/X.mdl, DIR/tris.md2), or a mesh's path inside the base");
+}
+
+// --target, on the commands that hold a model to an engine's limits.
+void AddTargetOption(CLI::App* command, std::vector<std::string>& targets, const std::string& what) {
+    std::vector<std::string> names;
+    for (const convert::EngineTarget& target : convert::EngineTargets()) names.push_back(target.name);
+    command->add_option("--target", targets, what)->check(CLI::IsMember(names));
 }
 
 }  // namespace
@@ -69,6 +77,9 @@ Command AddCheckCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                       "folder; of several, the one whose name the clip's name begins with)");
     check->add_flag("--strict", options->strict, "exit with 1 when anything was left out");
     AddBaseOption(check, options->bases);
+    AddTargetOption(check, options->targets,
+                    "also hold the files to an engine's limits: library (the default), doom3, bfg, quake or quake2; "
+                    "what it refuses is an error in its words, what it changes silently a warning. Repeat for more");
     return {check, [options, &out, &err] { return Check(*options, out, err); }};
 }
 

@@ -33,6 +33,7 @@ struct CheckOptions {
     std::vector<std::string> files;  // with bases, also models of the bases by name
     std::vector<std::string> bases;
     std::string mesh;  // the skeleton clips are read against; default: the one beside them
+    std::vector<std::string> targets;  // engines whose limits the files are held to
     bool strict = false;
 };
 int Check(const CheckOptions& options, std::ostream& out, std::ostream& err);

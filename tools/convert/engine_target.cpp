@@ -1,0 +1,208 @@
+#include "engine_target.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+
+#include "clip_joints.h"
+#include "decl_lexer.h"
+#include "float_text.h"
+#include "md5_lines.h"
+
+namespace convert {
+
+namespace {
+
+std::vector<EngineTarget> MakeTargets() {
+    EngineTarget library{"library", "this library"};
+    library.checked = false;
+    EngineTarget doom3{"doom3", "Doom 3"};
+    doom3.weightlessRefused = true;
+    doom3.oneRoot = true;
+    EngineTarget bfg{"bfg", "Doom 3 BFG"};
+    bfg.joints = 256;
+    bfg.weightsKept = 4;
+    bfg.vertices = 65536;
+    bfg.weightlessRefused = true;
+    bfg.oneRoot = true;
+    EngineTarget quake{"quake", "Quake remaster ports"};
+    quake.weightsKept = 4;
+    quake.vertices = 65536;
+    EngineTarget quake2{"quake2", "Quake 2 remaster ports"};
+    quake2.joints = 256;
+    quake2.vertices = 6144;
+    quake2.weights = 8192;
+    quake2.meshes = 32;
+    quake2.frames = 1024;
+    quake2.jointName = 47;
+    return {library, doom3, bfg, quake, quake2};
+}
+
+// The words each engine refuses a record with; the Doom engines' and the Quake 2
+// port's are their own, the rest say plainly what the limit is.
+std::string ParentWords(const EngineTarget& target, const std::string& joint) {
+    if (std::string(target.name) == "quake2") return "Bad parent joint";
+    return "Invalid parent for joint '" + joint + "'";
+}
+
+struct Said {
+    const EngineTarget& target;
+    const std::string& file;
+    Diagnostics records;
+    void Error(int line, const std::string& text) {
+        records.push_back(convert::Error(file, std::string(target.name) + ": " + text, line));
+    }
+    void Warning(int line, const std::string& text) {
+        records.push_back(convert::Warning(file, std::string(target.name) + ": " + text, line));
+    }
+};
+
+std::string Over(const std::string& what, long long count, int limit) {
+    return what + " " + std::to_string(count) + ", over the " + std::to_string(limit) + " it takes";
+}
+
+void CheckJoints(Said& said, const brmath::ModelRecords& mesh, const Md5Lines& lines) {
+    const EngineTarget& target = said.target;
+    if (target.joints > 0 && mesh.jointCount > target.joints) said.Error(lines.numJoints, Over("joints", mesh.jointCount, target.joints));
+    for (int j = 0; j < mesh.jointCount; ++j) {
+        const brmath::Joint& joint = mesh.joints[j];
+        if (joint.parentIndex >= j) said.Error(lines.Joint(j), ParentWords(target, joint.name) + ": its parent comes after it");
+        const size_t length = std::string(joint.name).size();
+        if (target.jointName > 0 && length > static_cast<size_t>(target.jointName)) {
+            said.Error(lines.Joint(j), "joint name \"" + std::string(joint.name) + "\" has " + std::to_string(length) +
+                                           " bytes, over the " + std::to_string(target.jointName) + " it takes");
+        }
+    }
+}
+
+// The share of a vertex's weight the engine drops when it keeps its strongest few.
+float ShareLost(const brmath::Mesh& mesh, const brmath::MeshVertex& vertex, int kept) {
+    std::vector<float> biases;
+    for (int w = 0; w < vertex.weightCount; ++w) biases.push_back(mesh.weights[vertex.weightStart + w].bias);
+    std::sort(biases.begin(), biases.end(), std::greater<float>());
+    double all = 0, lost = 0;
+    for (size_t w = 0; w < biases.size(); ++w) {
+        all += biases[w];
+        if (w >= static_cast<size_t>(kept)) lost += biases[w];
+    }
+    return all > 0 ? static_cast<float>(lost / all) : 0.0f;
+}
+
+void CheckMesh(Said& said, const brmath::Mesh& mesh, int m, const Md5Lines& lines) {
+    const EngineTarget& target = said.target;
+    const std::string name = "mesh " + std::to_string(m);
+    if (target.vertices > 0 && mesh.vertexCount > target.vertices) {
+        said.Error(lines.Mesh(m), name + ": " + Over("vertices", mesh.vertexCount, target.vertices));
+    }
+    if (target.weights > 0 && mesh.weightCount > target.weights) {
+        said.Error(lines.NumWeights(m), name + ": " + Over("weights", mesh.weightCount, target.weights));
+    }
+    int losing = 0, weightless = 0;
+    float largest = 0;
+    for (int v = 0; v < mesh.vertexCount; ++v) {
+        const brmath::MeshVertex& vertex = mesh.vertices[v];
+        if (vertex.weightCount <= 0) {
+            if (target.weightlessRefused) said.Error(lines.Vertex(m, v), "Vertex without any joint weights.");
+            else if (weightless++ == 0) said.Warning(lines.Vertex(m, v), name + ": vertex " + std::to_string(v) + " has no weights: the engine places it at the origin");
+        }
+        if (target.weightsKept > 0 && vertex.weightCount > target.weightsKept) {
+            ++losing;
+            largest = std::max(largest, ShareLost(mesh, vertex, target.weightsKept));
+        }
+    }
+    if (losing > 0) {
+        said.Warning(lines.Mesh(m), name + ": the engine keeps the " + std::to_string(target.weightsKept) +
+                                        " strongest weights a vertex: " + std::to_string(losing) + (losing == 1 ? " vertex loses" : " vertices lose") +
+                                        " weight, at most " + ShortestFloatText(largest * 100) + "% of it");
+    }
+}
+
+struct HierarchyEntry {
+    std::string name;
+    long parent = -1, flags = 0;
+};
+
+std::vector<HierarchyEntry> Hierarchy(const std::string& text, const std::string& file) {
+    std::vector<HierarchyEntry> entries;
+    const size_t at = text.find("hierarchy");
+    const size_t end = at == std::string::npos ? std::string::npos : text.find('}', at);
+    if (end == std::string::npos) return entries;
+    const std::vector<Token> t = Tokenize(file, text.substr(at, end + 1 - at)).tokens;
+    for (size_t i = 2; i + 3 < t.size() && t[i].quoted; i += 4) {
+        entries.push_back({t[i].text, std::strtol(t[i + 1].text.c_str(), nullptr, 10), std::strtol(t[i + 2].text.c_str(), nullptr, 10)});
+    }
+    return entries;
+}
+
+long HeaderNumber(const std::string& text, const std::string& key) {
+    const size_t at = text.find(key);
+    return at == std::string::npos ? 0 : std::strtol(text.c_str() + at + key.size(), nullptr, 10);
+}
+
+}  // namespace
+
+const std::vector<EngineTarget>& EngineTargets() {
+    static const std::vector<EngineTarget> targets = MakeTargets();
+    return targets;
+}
+
+const EngineTarget* FindEngineTarget(const std::string& name) {
+    for (const EngineTarget& target : EngineTargets()) {
+        if (name == target.name) return &target;
+    }
+    return nullptr;
+}
+
+Diagnostics CheckMeshForTarget(const EngineTarget& target, const brmath::ModelRecords& mesh, const std::string& file,
+                               const std::string& text) {
+    Said said{target, file, {}};
+    if (!target.checked) return said.records;
+    const Md5Lines lines = FindMd5Lines(text);
+    CheckJoints(said, mesh, lines);
+    if (target.meshes > 0 && mesh.meshCount > target.meshes) said.Error(0, Over("meshes", mesh.meshCount, target.meshes));
+    for (int m = 0; m < mesh.meshCount; ++m) CheckMesh(said, mesh.meshes[m], m, lines);
+    return said.records;
+}
+
+Diagnostics CheckClipForTarget(const EngineTarget& target, const std::string& text, const std::string& file,
+                               const brmath::ModelRecords* mesh, const std::string& meshName) {
+    Said said{target, file, {}};
+    if (!target.checked) return said.records;
+    const Md5Lines lines = FindMd5Lines(text);
+    const long frames = HeaderNumber(text, "numFrames"), rate = HeaderNumber(text, "frameRate");
+    const long components = HeaderNumber(text, "numAnimatedComponents");
+    const std::vector<HierarchyEntry> joints = Hierarchy(text, file);
+    if (frames <= 0) said.Error(lines.numFrames, "Invalid number of frames: " + std::to_string(frames));
+    if (target.frames > 0 && frames > target.frames) said.Error(lines.numFrames, Over("frames", frames, target.frames));
+    if (rate <= 0) said.Error(lines.frameRate, "Invalid frame rate: " + std::to_string(rate));
+    if (components < 0 || components > 6 * static_cast<long>(joints.size())) {
+        said.Error(lines.numAnimatedComponents, "Invalid number of animated components: " + std::to_string(components));
+    }
+    int roots = 0;
+    for (size_t j = 0; j < joints.size(); ++j) {
+        const HierarchyEntry& joint = joints[j];
+        roots += joint.parent < 0 ? 1 : 0;
+        if (joint.parent >= static_cast<long>(j)) {
+            said.Error(lines.Joint(static_cast<int>(j)), std::string(target.name) == "quake2" ? "Bad parent joint"
+                                                                                        : "Invalid parent num: " + std::to_string(joint.parent));
+        }
+        if (joint.flags < 0 || joint.flags > 63) said.Error(lines.Joint(static_cast<int>(j)), "Invalid anim bits: " + std::to_string(joint.flags));
+    }
+    if (target.oneRoot && roots > 1) said.Error(0, "Animations may have only one root joint");
+    std::string why;
+    if (mesh != nullptr && !ClipJointsMatch(text, *mesh, meshName, file, &why)) {
+        const bool count = mesh->jointCount != static_cast<int>(joints.size());
+        const std::string name = target.name;
+        std::string renamed;
+        for (size_t j = 0; j < joints.size() && j < static_cast<size_t>(mesh->jointCount) && renamed.empty(); ++j) {
+            if (joints[j].name != mesh->joints[j].name) renamed = mesh->joints[j].name;
+        }
+        said.Error(lines.numJoints, name == "quake2" && count      ? "Bad numJoints: " + why
+                                    : name == "quake" && !renamed.empty() ? "bone " + renamed + " was renamed: " + why
+                                                                          : why);
+    }
+    return said.records;
+}
+
+}  // namespace convert
