@@ -42,7 +42,7 @@ void Scale(const std::string& bytes) {
     const convert::Md5Scale scale = convert::ReadMd5Scale(bytes, "fuzz.md5scale", model, 6, &said);
     std::vector<brmath::JointScale> scales;
     for (int frame = 0; frame < 6; ++frame) convert::ScalesAtFrame(scale, 4, frame, &scales);
-    convert::ReadMd5Scale(convert::WriteMd5Scale(scale, model), "again.md5scale", model, 6, &said);
+    convert::ReadMd5Scale(convert::WriteMd5Scale(scale, {names, names + 4}), "again.md5scale", model, 6, &said);
     model.joints = nullptr;  // on the stack, not the model's to free
 }
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "command_support.h"
+#include "support/gltf_files.h"
+#include "tinygltf_settings.h"
 #include "frame_names.h"
 #include "game_folders.h"
 #include "md5_scale.h"
@@ -375,6 +377,62 @@ TEST(QuakeBaseTest, EachTargetRefusesInItsEnginesWords) {
     const auto both = RunMd5tool({"check", mesh, "--target", "doom3", "--target", "quake2"});
     EXPECT_EQ(both.status, 0) << both.out;
     EXPECT_EQ(RunMd5tool({"check", mesh, "--target", "quake3"}).status, 2);
+}
+
+TEST(QuakeBaseTest, ExportKeysTheScaleAndImportGivesItBack) {
+    const brmath_test::TempFolder folder;
+    const brmath_test::QuakeFiles files = brmath_test::WriteQuakeFiles(folder);
+    const std::string glb = folder.File("soldier.glb");
+    const auto exported = RunMd5tool({"export", "models/soldier/tris.md2", "--base", files.quake2, "-o", glb});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    convert::GltfScene scene;
+    std::string error;
+    ASSERT_TRUE(brmath_test::LoadScene(scene, glb, &error)) << error;
+    const tinygltf::Model& model = scene.Model();
+    // The scaled joints' scale-only children, after the four joints, in the skin.
+    ASSERT_GE(model.nodes.size(), 6u);
+    EXPECT_EQ(model.nodes[4].name, "head.scale");
+    EXPECT_EQ(model.nodes[5].name, "weapon.scale");
+    EXPECT_TRUE(model.nodes[5].extras.Get("md5scale").Get("scale_positions").Get<bool>());
+    EXPECT_EQ(model.skins[0].joints.size(), 6u);
+    // The run clip, 0.1 s a frame: its frame 1 hides the head, its frame 2 doubles the weapon.
+    ASSERT_EQ(model.animations.size(), 2u);
+    const tinygltf::Animation& run = model.animations[1];
+    EXPECT_EQ(run.name, "run");
+    std::vector<int> scaledNodes;
+    for (const tinygltf::AnimationChannel& channel : run.channels) {
+        if (channel.target_path != "scale") continue;
+        scaledNodes.push_back(channel.target_node);
+        const tinygltf::Accessor& times = model.accessors[static_cast<size_t>(run.samplers[static_cast<size_t>(channel.sampler)].input)];
+        EXPECT_FLOAT_EQ(static_cast<float>(times.maxValues[0]), 0.3f);
+    }
+    EXPECT_EQ(scaledNodes, (std::vector<int>{4, 5}));
+
+    const auto imported = RunMd5tool({"import", glb, "-o", folder.File("back")});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(brmath_test::ReadFileBytes(folder.File("back/soldier_run.md5scale")),
+              "{\n\t\"head\": {\n\t\t\"scale_positions\": false,\n\t\t\"1\": 0\n\t},\n"
+              "\t\"weapon\": {\n\t\t\"scale_positions\": true,\n\t\t\"2\": 2\n\t}\n}\n");
+    EXPECT_EQ(brmath_test::ReadFileBytes(folder.File("back/soldier_stand.md5scale")), "");
+    // The weapon's translation is written unscaled, as the .md5scale scales it.
+    const std::string clip = brmath_test::ReadFileBytes(folder.File("back/soldier_run.md5anim"));
+    EXPECT_EQ(clip.find("weapon.scale"), std::string::npos);
+    EXPECT_NE(clip.find("\"weapon\""), std::string::npos);
+    // Laid out as Quake 2's files again, it poses as the original did.
+    folder.MakeSubfolder("again");
+    folder.MakeSubfolder("again/md5");
+    folder.Write("again/tris.md2", brmath_test::Md2({"run1", "run2", "run3"}, {}));
+    for (const auto& [from, to] : {std::pair{"soldier.md5mesh", "tris.md5mesh"}, std::pair{"soldier_run.md5anim", "tris.md5anim"},
+                                   std::pair{"soldier_run.md5scale", "tris.md5scale"}}) {
+        folder.Write(std::string("again/md5/") + to, brmath_test::ReadFileBytes(folder.File(std::string("back/") + from)));
+    }
+    auto again = Open(folder.Path(), "again/tris.md2");
+    const std::vector<float> weapon = Posed(again->model, 2, 0, 2), head = Posed(again->model, 1, 0, 1);
+    const std::vector<float> weaponWas = {11, 0, 4, 9, 2, 4, 9, 0, 6}, headWas = {4, 0, 4, 4, 0, 4, 5, 0, 6};
+    for (size_t c = 0; c < 9; ++c) {
+        EXPECT_NEAR(weapon[c], weaponWas[c], 1e-5) << c;
+        EXPECT_NEAR(head[c], headWas[c], 1e-5) << c;
+    }
 }
 
 }  // namespace

@@ -59,7 +59,9 @@ public:
     // their matrices without the weights' scale. False, with nothing posed, when memory
     // runs out.
     bool ProceedAnimation(int32_t frame, const JointScale* scales);
-    void EvaluatePose(int32_t frame);
+    // The joints alone, with the translations of joints whose scale has scalePositions
+    // scaled (`scales` as for ProceedAnimation; null: none).
+    void EvaluatePose(int32_t frame, const JointScale* scales = nullptr);
     // Skins every mesh from the joints' matrices, then computes normals and tangent
     // frames; ComputeNormalsAndTangents does the latter alone, on the current positions.
     void SkinVertices();

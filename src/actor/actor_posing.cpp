@@ -46,10 +46,10 @@ bool Actor::ProceedAnimation(int32_t frame, const JointScale* scales) {
     return true;
 }
 
-void Actor::EvaluatePose(int32_t frame) {
+void Actor::EvaluatePose(int32_t frame, const JointScale* scales) {
     ForgetPosedKey();
     if (currentAnimation < 0 || currentAnimation >= animationCount) return;
-    PoseClipFrame(animations[currentAnimation], frame);
+    PoseClipFrame(animations[currentAnimation], frame, scales);
 }
 
 void Actor::SkinVertices() {

@@ -23,12 +23,15 @@ bool SameTransform(const Affine& a, const Affine& b) {
 using Poses = std::vector<std::vector<Affine>>;
 
 // The clip's poses at every frame, the first repeated after the last.
-Poses SamplePoses(brmath::Actor& actor, const std::vector<brmath::Matrix4>& start, int clip, const GltfSpace& space) {
+Poses SamplePoses(brmath::Actor& actor, const std::vector<brmath::Matrix4>& start, int clip, const GltfSpace& space,
+                  const ClipScales* scales) {
     for (int j = 0; j < actor.jointCount; ++j) actor.joints[j].matrix = start[static_cast<size_t>(j)];
     actor.SetAnimation(clip);
     Poses poses;
     for (int f = 0; f < actor.animations[clip].frameCount; ++f) {
-        actor.EvaluatePose(f);
+        const bool scaled = scales != nullptr && static_cast<size_t>(f) < scales->frames.size() &&
+                            !scales->frames[static_cast<size_t>(f)].empty();
+        actor.EvaluatePose(f, scaled ? scales->frames[static_cast<size_t>(f)].data() : nullptr);
         poses.push_back(LocalTransforms(actor, JointMatrices(actor), space));
     }
     poses.push_back(poses.front());
@@ -51,9 +54,9 @@ void JointKeys(const Poses& poses, size_t joint, std::vector<float>& translation
     }
 }
 
-void AddChannels(tinygltf::Animation& animation, int node, int input, const int outputs[2]) {
-    const char* paths[2] = {"translation", "rotation"};
-    for (int k = 0; k < 2; ++k) {
+void AddChannels(tinygltf::Animation& animation, int node, int input, const int* outputs, const char* const* paths,
+                 int count) {
+    for (int k = 0; k < count; ++k) {
         tinygltf::AnimationSampler sampler;
         sampler.input = input;
         sampler.output = outputs[k];
@@ -101,11 +104,11 @@ std::vector<Affine> LocalTransforms(const brmath::ModelRecords& skeleton, const 
 
 tinygltf::Animation MakeAnimation(brmath::Actor& actor, const std::vector<brmath::Matrix4>& start, int clip,
                                   const std::string& name, const std::vector<Affine>& rest, const GltfSpace& space,
-                                  BufferWriter& buffer, int* undriven) {
+                                  BufferWriter& buffer, int* undriven, const ClipScales* scales) {
     const brmath::Animation& frames = actor.animations[clip];
     const std::vector<bool> driven = DrivenJoints(actor, frames);
     *undriven = static_cast<int>(std::count(driven.begin(), driven.end(), false));
-    const Poses poses = SamplePoses(actor, start, clip, space);
+    const Poses poses = SamplePoses(actor, start, clip, space, scales);
     tinygltf::Animation animation;
     animation.name = name;
     const double rate = frames.frameRate > 0 ? frames.frameRate : 24;
@@ -121,7 +124,24 @@ tinygltf::Animation MakeAnimation(brmath::Actor& actor, const std::vector<brmath
         if (input < 0) input = buffer.Add(times, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, 1, 0, true);
         const int outputs[2] = {buffer.Add(translations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, 3, 0),
                                 buffer.Add(rotations, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, 4, 0)};
-        AddChannels(animation, static_cast<int>(joint), input, outputs);
+        const char* paths[2] = {"translation", "rotation"};
+        AddChannels(animation, static_cast<int>(joint), input, outputs, paths, 2);
+    }
+    for (size_t h = 0; scales != nullptr && h < scales->joints.size(); ++h) {
+        const size_t joint = static_cast<size_t>(scales->joints[h]);
+        std::vector<float> values;
+        bool changes = false;
+        for (int f = 0; f <= frames.frameCount; ++f) {
+            const auto& at = scales->frames[static_cast<size_t>(f % frames.frameCount)];
+            const float s = at.empty() ? 1.0f : at[joint].scale;
+            changes = changes || s != 1.0f;
+            values.insert(values.end(), {s, s, s});
+        }
+        if (!changes) continue;
+        if (input < 0) input = buffer.Add(times, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, 1, 0, true);
+        const int output = buffer.Add(values, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, 3, 0);
+        const char* path[1] = {"scale"};
+        AddChannels(animation, scales->firstNode + static_cast<int>(h), input, &output, path, 1);
     }
     return animation;
 }

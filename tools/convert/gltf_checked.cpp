@@ -181,6 +181,10 @@ void CheckNodes(const tinygltf::Model& model, CheckedGltf& checked) {
         take(node.scale, out.scale.data(), 3, "scale");
         take(node.matrix, out.matrix.data(), 16, "matrix");
         out.hasMatrix = !node.matrix.empty();
+        if (node.extras.IsObject() && node.extras.Has("md5scale") && node.extras.Get("md5scale").IsObject()) {
+            const tinygltf::Value& positions = node.extras.Get("md5scale").Get("scale_positions");
+            out.md5ScalePositions = positions.IsBool() && positions.Get<bool>() ? 1 : 0;
+        }
         if (node.mesh != -1 && !InRange(node.mesh, model.meshes.size())) Refuse(Named("node", n) + " names no mesh in range");
         if (node.skin != -1 && !InRange(node.skin, model.skins.size())) Refuse(Named("node", n) + " names no skin in range");
         out.mesh = node.mesh;

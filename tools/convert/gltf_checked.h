@@ -29,6 +29,9 @@ struct CheckedNode {
     std::array<double, 3> scale{1, 1, 1};
     bool hasMatrix = false;  // given as a matrix instead of the three parts
     GltfMatrix matrix{};
+    // Its extras' "md5scale" object, which md5tool export gives a joint's scale-only
+    // child: whether the joint's translation is scaled too (-1: no such object).
+    int md5ScalePositions = -1;
 };
 
 struct CheckedPrimitive {

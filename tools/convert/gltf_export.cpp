@@ -38,6 +38,10 @@ struct Build {
     std::vector<Affine> rest;
     std::vector<int> sceneNodes;
     tinygltf::Mesh mesh;
+    // The joints a .md5scale scales, in the order of their scale-only nodes (after the
+    // joints' nodes), and each joint's place in the skin.
+    std::vector<int> scaled;
+    std::vector<int> jointSlots;
 
     brmath::Actor& Actor() { return *loaded.actor; }
     void Warn(const std::string& text) { result.diagnostics.push_back(Warning(loaded.mesh, text)); }
@@ -93,6 +97,34 @@ size_t BufferEstimate(const brmath::Actor& actor) {
     return bytes + 4096;
 }
 
+// After the joints, a scale-only child "JOINT.scale" of each joint the .md5scale scales:
+// it carries the joint's weights (its inverse bind matrix the joint's), so that other
+// programs scale them and leave the joint's children be; its extras say whether the
+// joint's translation is scaled too.
+void AddScaleNodes(Build& build, std::vector<float>& inverseBinds) {
+    const int joints = build.Actor().jointCount;
+    build.jointSlots.resize(static_cast<size_t>(joints));
+    for (int j = 0; j < joints; ++j) build.jointSlots[static_cast<size_t>(j)] = j;
+    for (const ScaledJoint& scaled : build.loaded.scale.joints) {
+        if (scaled.joint < 0 || scaled.joint >= joints ||
+            std::find(build.scaled.begin(), build.scaled.end(), scaled.joint) != build.scaled.end()) {
+            continue;
+        }
+        const int node = joints + static_cast<int>(build.scaled.size());
+        build.scaled.push_back(scaled.joint);
+        build.jointSlots[static_cast<size_t>(scaled.joint)] = node;
+        tinygltf::Node helper;
+        helper.name = std::string(build.Actor().joints[scaled.joint].name) + ".scale";
+        helper.extras = tinygltf::Value(tinygltf::Value::Object{
+            {"md5scale", tinygltf::Value(tinygltf::Value::Object{{"scale_positions", tinygltf::Value(scaled.scalePositions)}})}});
+        build.model.nodes[static_cast<size_t>(scaled.joint)].children.push_back(node);
+        build.model.nodes.push_back(helper);
+        const size_t at = static_cast<size_t>(scaled.joint) * 16;
+        inverseBinds.insert(inverseBinds.end(), inverseBinds.begin() + static_cast<std::ptrdiff_t>(at),
+                            inverseBinds.begin() + static_cast<std::ptrdiff_t>(at + 16));
+    }
+}
+
 // Nodes 0 to J-1: the joints in their bind pose, in glTF's space; their inverse bind matrices.
 std::vector<float> AddSkeleton(Build& build) {
     const brmath::Actor& actor = build.Actor();
@@ -111,6 +143,7 @@ std::vector<float> AddSkeleton(Build& build) {
         const Affine bind = build.space.Transform(FromMatrix(build.loaded.bindPose[static_cast<size_t>(j)]));
         for (double element : ColumnMajor(Inverse(bind))) inverseBinds.push_back(static_cast<float>(element));
     }
+    AddScaleNodes(build, inverseBinds);
     return inverseBinds;
 }
 
@@ -120,7 +153,7 @@ void AddPrimitives(Build& build, TextureWriter& textures) {
     // The bind pose's diagonal, which the weights' disagreement is measured against.
     const double diagonal = build.loaded.loadedBox.Diagonal();
     const SkinningRule rule{actor.jointCount > 0 ? &build.loaded.bindPose : nullptr, build.request.maxWeights,
-                            1e-4 * diagonal};
+                            1e-4 * diagonal, build.scaled.empty() ? nullptr : &build.jointSlots};
     for (int m = 0; m < actor.meshCount; ++m) {
         const brmath::Mesh& block = actor.meshes[m];
         if (block.vertexCount == 0 || block.triangleCount == 0) {
@@ -150,7 +183,7 @@ void AddPrimitives(Build& build, TextureWriter& textures) {
 
 // The mesh node J, named after the model, with its skin; then the scene.
 void AddMeshNode(Build& build, const std::vector<float>& inverseBinds) {
-    const int joints = build.Actor().jointCount;
+    const int joints = build.Actor().jointCount + static_cast<int>(build.scaled.size());
     if (!build.mesh.primitives.empty()) {
         build.model.meshes.push_back(build.mesh);
         tinygltf::Node meshNode;
@@ -173,6 +206,22 @@ void AddMeshNode(Build& build, const std::vector<float>& inverseBinds) {
     build.model.defaultScene = 0;
 }
 
+// The .md5scale's scales at each frame of clip `clip`.
+ClipScales ScalesOfClip(Build& build, int clip) {
+    ClipScales scales;
+    if (build.scaled.empty()) return scales;
+    scales.joints = build.scaled;
+    const int joints = build.Actor().jointCount;
+    scales.firstNode = joints;
+    for (int f = 0; f < build.Actor().animations[clip].frameCount; ++f) {
+        std::vector<brmath::JointScale> at;
+        const int whole = WholeClipFrame(build.loaded, clip, f);
+        if (whole < 0 || !ScalesAtFrame(build.loaded.scale, joints, whole, &at)) at.clear();
+        scales.frames.push_back(std::move(at));
+    }
+    return scales;
+}
+
 // Every clip asked for, sampled from the joints as the load left them.
 void AddAnimations(Build& build) {
     brmath::Actor& actor = build.Actor();
@@ -185,8 +234,9 @@ void AddAnimations(Build& build) {
             continue;
         }
         int undriven = 0;
-        build.model.animations.push_back(MakeAnimation(actor, build.loaded.loadedPose, c, name, build.rest,
-                                                       build.space, build.buffer, &undriven));
+        const ClipScales scales = ScalesOfClip(build, c);
+        build.model.animations.push_back(MakeAnimation(actor, build.loaded.loadedPose, c, name, build.rest, build.space,
+                                                       build.buffer, &undriven, scales.joints.empty() ? nullptr : &scales));
         if (undriven > 0) {
             build.Warn("clip " + name + " drives " + std::to_string(actor.jointCount - undriven) + " of " +
                        std::to_string(actor.jointCount) + " joints: the other " + std::to_string(undriven) +

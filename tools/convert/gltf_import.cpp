@@ -112,6 +112,12 @@ struct SampledFrame {
     std::vector<Affine> rigid, full;
 };
 
+// A joint's scale-only child node, and whether it scales the joint's translation too.
+struct ScaleChild {
+    int node, joint;
+    bool scalePositions;
+};
+
 class Converter {
 public:
     Converter(const CheckedGltf& gltf, const ConversionOptions& options, Conversion& out)
@@ -127,8 +133,11 @@ private:
     void AddMeshes(int skin);
     void AddMesh(int node, bool skinned);
     void AddAnimations();
-    Md5Clip MakeClip(const std::vector<SampledFrame>& frames, int fps, bool scaled, double* scaleError,
-                     double* size) const;
+    void FindScaleChildren(const std::map<int, size_t>& slot);
+    std::vector<float> ScaleKeys(const CheckedAnimation& animation, const ScaleChild& child, int frames, int fps) const;
+    Md5Scale ClipScale(const CheckedAnimation& animation, int frames, int fps) const;
+    Md5Clip MakeClip(const std::vector<SampledFrame>& frames, int fps, bool scaled, const Md5Scale& scale,
+                     double* scaleError, double* size) const;
     SampledFrame Sample(const CheckedAnimation* animation, double time) const;
 
     const CheckedGltf& gltf_;
@@ -140,6 +149,10 @@ private:
     std::vector<Affine> binds_;          // MD5 model space, rigid
     std::vector<Affine> rests_;          // the joints' nodes at rest, MD5 model space, rigid
     std::set<std::string> jointNames_;
+    // Scale-only children "JOINT.scale" (as export writes a .md5scale): they become no
+    // joint; their weights are their joint's and their scale keys a .md5scale.
+    std::vector<ScaleChild> scaleChildren_;
+    std::set<int> scaleNodes_;
     int added_ = -1;
     int unweighted_ = 0;
 };
@@ -164,10 +177,11 @@ void Converter::MakeSkeleton(int skin) {
     for (size_t j = 0; j < chosen.joints.size(); ++j) slot.emplace(chosen.joints[j], j);
     const std::vector<GltfMatrix> rest = NodeGlobals(gltf_, nullptr, 0);
     double bindScale = 1;
+    FindScaleChildren(slot);
     // Parents first: the nodes in tree order, each joint's parent the nearest joint above it.
     for (int node : gltf_.order) {
         const auto found = slot.find(node);
-        if (found == slot.end()) continue;
+        if (found == slot.end() || scaleNodes_.count(node) != 0) continue;
         Md5Joint joint;
         const std::string& name = gltf_.nodes[static_cast<size_t>(node)].name;
         joint.name = Unique(QuotedText(name.empty() ? "joint" + std::to_string(node) : name), jointNames_);
@@ -191,10 +205,55 @@ void Converter::MakeSkeleton(int skin) {
         joint.orientation = pose.orientation;
         out_.model.joints.push_back(joint);
     }
+    for (ScaleChild& child : scaleChildren_) {
+        child.joint = jointOfNode_.at(gltf_.nodes[static_cast<size_t>(child.node)].parent);
+        jointOfNode_[child.node] = child.joint;
+    }
     if (std::fabs(bindScale - 1) > 1e-5) {
         out_.warnings.push_back("the bind pose scales its joints (by up to a factor of " + Shortly(bindScale) +
                                 "): the scale is folded into the geometry");
     }
+}
+
+// The skin's joints that are another joint's scale-only child: named after it with
+// ".scale", without children of their own.
+void Converter::FindScaleChildren(const std::map<int, size_t>& slot) {
+    for (const auto& [node, place] : slot) {
+        const CheckedNode& child = gltf_.nodes[static_cast<size_t>(node)];
+        if (child.parent < 0 || slot.count(child.parent) == 0 || !child.children.empty()) continue;
+        if (child.name != gltf_.nodes[static_cast<size_t>(child.parent)].name + ".scale") continue;
+        scaleChildren_.push_back({node, -1, child.md5ScalePositions == 1});
+        scaleNodes_.insert(node);
+    }
+}
+
+// A scale-only child's scale at each frame (its x; its rest scale where no key scales it).
+std::vector<float> Converter::ScaleKeys(const CheckedAnimation& animation, const ScaleChild& child, int frames,
+                                        int fps) const {
+    std::vector<float> keys(static_cast<size_t>(frames), static_cast<float>(gltf_.nodes[static_cast<size_t>(child.node)].scale[0]));
+    for (const CheckedChannel& channel : animation.channels) {
+        if (channel.node != child.node || channel.path != ChannelPath::kScale) continue;
+        for (int f = 0; f < frames; ++f) {
+            keys[static_cast<size_t>(f)] = static_cast<float>(SampleChannel(channel, static_cast<float>(static_cast<double>(f) / fps))[0]);
+        }
+    }
+    return keys;
+}
+
+// What the scale-only children scale over an animation's frames, as a .md5scale.
+Md5Scale Converter::ClipScale(const CheckedAnimation& animation, int frames, int fps) const {
+    Md5Scale scale;
+    for (const ScaleChild& child : scaleChildren_) {
+        ScaledJoint joint;
+        joint.joint = child.joint;
+        joint.scalePositions = child.scalePositions;
+        const std::vector<float> keys = ScaleKeys(animation, child, frames, fps);
+        for (int f = 0; f < frames; ++f) {
+            if (keys[static_cast<size_t>(f)] != 1.0f) joint.frames[f] = keys[static_cast<size_t>(f)];
+        }
+        if (!joint.frames.empty()) scale.joints.push_back(std::move(joint));
+    }
+    return scale;
 }
 
 // A root joint at the origin for what no joint holds.
@@ -331,15 +390,15 @@ namespace {
 
 // The frame rate an animation is sampled at: the one asked for, else the rate its keys
 // are evenly spaced at (a whole number from 1 to 1000), else 24. Sets its length and
-// whether it animates scale.
-int SampleRate(const CheckedAnimation& animation, int asked, double* last, bool* scaled) {
+// whether it animates scale (other than a scale-only child's).
+int SampleRate(const CheckedAnimation& animation, const std::set<int>& scaleNodes, int asked, double* last, bool* scaled) {
     double gap = -1;
     bool even = true;
     *last = 0;
     *scaled = false;
     for (const CheckedChannel& channel : animation.channels) {
         *last = std::max(*last, static_cast<double>(channel.times.back()));
-        *scaled = *scaled || channel.path == ChannelPath::kScale;
+        *scaled = *scaled || (channel.path == ChannelPath::kScale && scaleNodes.count(channel.node) == 0);
         for (size_t k = 1; k < channel.times.size(); ++k) {
             const double step = static_cast<double>(channel.times[k]) - channel.times[k - 1];
             if (gap < 0) gap = step;
@@ -394,8 +453,8 @@ double ScaleError(const Md5Model& model, const SampledFrame& frame, Md5Vector& l
 
 // Each frame's joints relative to their parents; with `scaled`, how far leaving scale
 // out moves a vertex (*scaleError) against the posed model's size (*size).
-Md5Clip Converter::MakeClip(const std::vector<SampledFrame>& frames, int fps, bool scaled, double* scaleError,
-                            double* size) const {
+Md5Clip Converter::MakeClip(const std::vector<SampledFrame>& frames, int fps, bool scaled, const Md5Scale& scale,
+                            double* scaleError, double* size) const {
     Md5Clip clip;
     clip.frameRate = fps;
     *scaleError = 0;
@@ -406,6 +465,12 @@ Md5Clip Converter::MakeClip(const std::vector<SampledFrame>& frames, int fps, bo
             const int parent = out_.model.joints[j].parent;
             poses.push_back(PoseOf(parent < 0 ? frame.rigid[j]
                                               : Multiply(Inverse(frame.rigid[static_cast<size_t>(parent)]), frame.rigid[j])));
+        }
+        // A translation the .md5scale scales was keyed scaled: the file holds it unscaled.
+        for (const ScaledJoint& joint : scale.joints) {
+            const auto s = joint.frames.find(static_cast<int>(clip.frames.size()));
+            if (!joint.scalePositions || s == joint.frames.end() || s->second == 0) continue;
+            for (double& c : poses[static_cast<size_t>(joint.joint)].position) c /= s->second;
         }
         clip.frames.push_back(poses);
         if (scaled) *scaleError = std::max(*scaleError, ScaleError(out_.model, frame, low, high));
@@ -420,7 +485,7 @@ void Converter::AddAnimations() {
         const CheckedAnimation& animation = gltf_.animations[a];
         double last = 0;
         bool scaled = false;
-        const int fps = SampleRate(animation, options_.fps, &last, &scaled);
+        const int fps = SampleRate(animation, scaleNodes_, options_.fps, &last, &scaled);
         const std::string given = animation.name.empty() ? "animation" + std::to_string(a) : animation.name;
         const std::string name = Unique(SafeFileName(given), names);
         // An animation too long to sample is left out rather than filling memory.
@@ -441,7 +506,9 @@ void Converter::AddAnimations() {
         // wrap from the last frame to the first does.
         if (frames.size() > 1 && SameRigidPose(frames.back().rigid, frames.front().rigid)) frames.pop_back();
         double scaleError = 0, size = 0;
-        out_.clips.push_back(MakeClip(frames, fps, scaled, &scaleError, &size));
+        Md5Scale scale = ClipScale(animation, static_cast<int>(frames.size()), fps);
+        out_.clips.push_back(MakeClip(frames, fps, scaled, scale, &scaleError, &size));
+        out_.clipScales.push_back(std::move(scale));
         out_.clipNames.push_back(name);
         // Said where it moves a vertex by more than a float holds at the model's size.
         const std::string moved = OfTheModelsSize(scaleError, size);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gltf_checked.h"
+#include "md5_scale.h"
 #include "md5_writer.h"
 
 namespace convert {
@@ -24,6 +25,7 @@ struct Conversion {
     Md5Model model;
     std::vector<Md5Clip> clips;
     std::vector<std::string> clipNames;
+    std::vector<Md5Scale> clipScales;  // one a clip: what scale-only joint children scale (often nothing)
     std::vector<std::string> warnings;
 };
 bool ConvertGltf(const CheckedGltf& gltf, const ConversionOptions& options, Conversion* conversion, std::string* error);

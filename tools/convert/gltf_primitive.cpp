@@ -112,6 +112,9 @@ void AddVertex(const brmath::Mesh& mesh, int v, bool used, const SkinningRule& r
     }
     if (rule.bind == nullptr) return;
     arrays.weights.push_back(VertexWeights(mesh, vertex, rule.maxWeights, counts));
+    if (rule.jointSlots != nullptr) {
+        for (auto& weight : arrays.weights.back()) weight.first = (*rule.jointSlots)[static_cast<size_t>(weight.first)];
+    }
     arrays.widest = std::max(arrays.widest, arrays.weights.back().size());
     const double apart = WeightDisagreement(mesh, vertex, *rule.bind);
     if (apart > rule.tolerance) ++counts.disagreeingVertices;

@@ -32,6 +32,9 @@ struct SkinningRule {
     const std::vector<brmath::Matrix4>* bind = nullptr;
     int maxWeights = kMaxWeights;
     double tolerance = 0;
+    // Each joint's place in the skin, when not its own number (a joint whose weights a
+    // scale-only child carries); null: its number.
+    const std::vector<int>* jointSlots = nullptr;
 };
 
 // One primitive for a block in the bind pose, in glTF's space: triangles wound

@@ -32,6 +32,11 @@ NamedFiles WrittenFiles(const std::string& name, const Conversion& conversion, c
     files.emplace_back(name + ".md5mesh", WriteMd5Mesh(conversion.model, commandline));
     for (size_t c = 0; c < conversion.clips.size(); ++c) {
         files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5anim", ClipText(conversion, c, commandline));
+        if (c < conversion.clipScales.size() && !conversion.clipScales[c].Empty()) {
+            std::vector<std::string> joints;
+            for (const Md5Joint& joint : conversion.model.joints) joints.push_back(joint.name);
+            files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5scale", WriteMd5Scale(conversion.clipScales[c], joints));
+        }
     }
     return files;
 }

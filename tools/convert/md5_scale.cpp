@@ -112,11 +112,11 @@ bool ScalesAtFrame(const Md5Scale& scale, int jointCount, int frame, std::vector
     return any;
 }
 
-std::string WriteMd5Scale(const Md5Scale& scale, const brmath::ModelRecords& model) {
+std::string WriteMd5Scale(const Md5Scale& scale, const std::vector<std::string>& jointNames) {
     std::string text = "{\n";
     for (size_t j = 0; j < scale.joints.size(); ++j) {
         const ScaledJoint& joint = scale.joints[j];
-        text += "\t" + nlohmann::json(std::string(model.joints[joint.joint].name)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ": {\n\t\t\"scale_positions\": ";
+        text += "\t" + nlohmann::json(jointNames[static_cast<size_t>(joint.joint)]).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + ": {\n\t\t\"scale_positions\": ";
         text += joint.scalePositions ? "true" : "false";
         for (const auto& [frame, value] : joint.frames) text += ",\n\t\t\"" + std::to_string(frame) + "\": " + ShortestFloatText(value);
         text += j + 1 < scale.joints.size() ? "\n\t},\n" : "\n\t}\n";

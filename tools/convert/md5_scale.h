@@ -9,6 +9,7 @@
 
 #include "diagnostics.h"
 #include "model/model.h"
+#include "model/model.h"
 
 namespace convert {
 
@@ -35,7 +36,7 @@ Md5Scale ReadMd5Scale(const std::string& text, const std::string& file, const br
 // The scale of every joint at one frame of the whole clip: false when none is scaled.
 bool ScalesAtFrame(const Md5Scale& scale, int jointCount, int frame, std::vector<brmath::JointScale>* scales);
 
-// The .md5scale text for a scale (joints by name, frames in order), as the ports read it.
-std::string WriteMd5Scale(const Md5Scale& scale, const brmath::ModelRecords& model);
+// The .md5scale text for a scale (joints by their names, frames in order), as the ports read it.
+std::string WriteMd5Scale(const Md5Scale& scale, const std::vector<std::string>& jointNames);
 
 }  // namespace convert
