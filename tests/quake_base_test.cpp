@@ -274,7 +274,8 @@ TEST(QuakeBaseTest, BrokenOldFilesAreSaidAndTheRestShown) {
 }
 
 // A mesh for one rule: `joints` joints in a chain, then `meshes` meshes of `vertices` vertices with `weights` weights
-// each (biases 0.4, 0.3, ... shares of one), the first vertex weightless with `bare`.
+// each (on joints 0, 1, ... as far as there are joints; biases 0.5 then equal shares of
+// the rest), the first vertex weightless with `bare`.
 struct MeshRule {
     int joints = 1, meshes = 1, vertices = 3, weights = 1;
     bool bare = false;
@@ -299,7 +300,7 @@ std::string MeshText(const MeshRule& rule) {
         text << "\tnumtris 1\n\ttri 0 0 1 2\n\tnumweights " << weighted * rule.weights << "\n";
         for (int w = 0; w < weighted * rule.weights; ++w) {
             const float bias = rule.weights == 1 ? 1.0f : (w % rule.weights == 0 ? 0.5f : 0.5f / (rule.weights - 1));
-            text << "\tweight " << w << " 0 " << bias << " ( 1 0 0 )\n";
+            text << "\tweight " << w << " " << (w % rule.weights) % rule.joints << " " << bias << " ( 1 0 0 )\n";
         }
         text << "}\n";
     }
@@ -433,6 +434,29 @@ TEST(QuakeBaseTest, ExportKeysTheScaleAndImportGivesItBack) {
         EXPECT_NEAR(weapon[c], weaponWas[c], 1e-5) << c;
         EXPECT_NEAR(head[c], headWas[c], 1e-5) << c;
     }
+}
+
+TEST(QuakeBaseTest, ImportMakesTheFilesFitTheTargetOrSaysWhyNot) {
+    const brmath_test::TempFolder folder;
+    MeshRule fiveWeights, joints257;
+    fiveWeights.weights = 5;
+    fiveWeights.joints = 5;
+    joints257.joints = 257;
+    const std::string five = folder.File("five.glb"), many = folder.File("many.glb");
+    ASSERT_EQ(RunMd5tool({"export", folder.Write("five.md5mesh", MeshText(fiveWeights)), "-o", five}).status, 0);
+    ASSERT_EQ(RunMd5tool({"export", folder.Write("many.md5mesh", MeshText(joints257)), "-o", many}).status, 0);
+    const auto fitted = RunMd5tool({"import", five, "-o", folder.File("fit"), "--target", "bfg"});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    EXPECT_NE(fitted.err.find("warning: bfg: 3 vertices kept their 4 strongest weights, renormalised, as the engine takes them"),
+              std::string::npos) << fitted.err;
+    const auto check = RunMd5tool({"check", folder.File("fit/five.md5mesh"), "--target", "bfg", "--target", "quake2"});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_EQ(check.out.find("warning"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("12 weights"), std::string::npos) << check.out;
+    const auto refused = RunMd5tool({"import", many, "-o", folder.File("no"), "--target", "quake2"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("error: quake2: joints 257, over the 256 it takes"), std::string::npos) << refused.err;
+    EXPECT_EQ(RunMd5tool({"import", many, "-o", folder.File("yes"), "--target", "doom3"}).status, 0);
 }
 
 }  // namespace

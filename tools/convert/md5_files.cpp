@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "engine_fit.h"
 #include "gltf_import.h"
 #include "gltf_input.h"
 #include "loaded_model.h"
@@ -32,11 +33,13 @@ NamedFiles WrittenFiles(const std::string& name, const Conversion& conversion, c
     files.emplace_back(name + ".md5mesh", WriteMd5Mesh(conversion.model, commandline));
     for (size_t c = 0; c < conversion.clips.size(); ++c) {
         files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5anim", ClipText(conversion, c, commandline));
-        if (c < conversion.clipScales.size() && !conversion.clipScales[c].Empty()) {
-            std::vector<std::string> joints;
-            for (const Md5Joint& joint : conversion.model.joints) joints.push_back(joint.name);
-            files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5scale", WriteMd5Scale(conversion.clipScales[c], joints));
-        }
+    }
+    // After every clip, which stand at 1 to N.
+    std::vector<std::string> joints;
+    for (const Md5Joint& joint : conversion.model.joints) joints.push_back(joint.name);
+    for (size_t c = 0; c < conversion.clipScales.size() && c < conversion.clips.size(); ++c) {
+        if (conversion.clipScales[c].Empty()) continue;
+        files.emplace_back(name + "_" + conversion.clipNames[c] + ".md5scale", WriteMd5Scale(conversion.clipScales[c], joints));
     }
     return files;
 }
@@ -86,6 +89,7 @@ std::string ImportCommandLine(const ImportRequest& request) {
     if (request.fps > 0) line << " --fps " << request.fps;
     if (request.scale != 1) line << " --scale " << request.scale;
     if (request.mod) line << " --mod";
+    for (const std::string& target : request.targets) line << " --target " << target;
     std::string text = line.str();
     for (char& c : text) c = c == '"' || static_cast<unsigned char>(c) < 0x20 ? '_' : c;  // it is written quoted
     return text;
@@ -107,6 +111,11 @@ ImportResult ImportMd5Files(FileSet& files, const ImportRequest& request) {
     }
     Conversion conversion;
     if (!ConvertGltf(gltf, {request.skin, request.fps, request.scale, request.mod}, &conversion, &error)) return fail(error);
+    for (const std::string& target : request.targets) {
+        const EngineTarget* engine = FindEngineTarget(target);
+        if (engine == nullptr) return fail("no target named " + target);
+        if (!FitToTarget(*engine, conversion, &error)) return fail(error);
+    }
     for (const std::string& warning : conversion.warnings) result.diagnostics.push_back(Warning(request.model, warning));
 
     const std::string commandline = ImportCommandLine(request);

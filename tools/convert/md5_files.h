@@ -20,6 +20,9 @@ struct ImportRequest {
     // Laid out as a game's mod: models/md5/NAME/, materials/NAME.mtr with the
     // material's maps as TGA images, def/NAME.def; texture v as the game reads it.
     bool mod = false;
+    // Engines the files must fit (engine_target.h's names): weights trimmed and joints
+    // ordered as each takes them, or the import refused with the limit named.
+    std::vector<std::string> targets;
 };
 
 // A clip as the library numbers it when it reads the files.

@@ -191,6 +191,9 @@ Command AddImportCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         "--fps", *fpsText, "frames a second, a whole number from 1 to 1000 (default: the rate the keys are spaced at, "
                            "else 24)");
     command->add_option("--scale", options->scale, "model units a glTF metre (default 1)");
+    AddTargetOption(command, options->targets,
+                    "make the files fit an engine: doom3, bfg, quake or quake2 (each vertex keeps the weights the "
+                    "engine keeps, renormalised; a model over a limit it cannot trim is refused). Repeat for more");
     const auto run = [options, fpsText, skin, fps, &out, &err] {
         options->skinGiven = skin->count() > 0;
         if (fps->count() > 0 && !ParseFramesASecond(*fpsText, &options->fps)) {

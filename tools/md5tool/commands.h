@@ -93,6 +93,7 @@ struct ImportOptions {
     bool skinGiven = false;
     int fps = 0;         // 1 to 1000; 0: the rate the keys are spaced at, else 24
     double scale = 1;    // model units a glTF metre
+    std::vector<std::string> targets;  // engines the files must fit
 };
 int Import(const ImportOptions& options, std::ostream& out, std::ostream& err);
 

@@ -105,7 +105,7 @@ int Import(const ImportOptions& options, std::ostream& out, std::ostream& err) {
     DiskFiles files;
     const bool mod = options.folder.empty();
     const convert::ImportResult result = convert::ImportMd5Files(
-        files, {options.model, options.name, options.skin, options.fps, options.scale, mod});
+        files, {options.model, options.name, options.skin, options.fps, options.scale, mod, options.targets});
     PrintDiagnostics(result.diagnostics, err);
     if (!result.ok) return result.badRequest ? kBadUsage : kBadInput;
     fs::path mesh = fs::u8path(options.folder) / (result.name + ".md5mesh");
