@@ -2,14 +2,15 @@
 // loopback server: open the sample, play, a view that covers md5tool render's pixels,
 // a malformed mesh that leaves the model on show, the glTF download's bytes, a
 // dropped .glb whose MD5 zip md5tool check --strict accepts, the sample game base with
-// its maps, a game folder, and a 400 MB archive read without reading it whole.
-//   node page_test.mjs WEB_DIR MD5TOOL SOURCE_DIR SCRATCH
+// its maps, a game folder, a Quake folder and .pak with their skins, clips and scale,
+// and a 400 MB archive read without reading it whole.
+//   node page_test.mjs WEB_DIR MD5TOOL SOURCE_DIR SCRATCH WRITE_QUAKE_FILES
 import { execFileSync, spawnSync } from 'node:child_process';
 import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { createRequire } from 'node:module';
 
-const [webDir, md5tool, source, scratch] = process.argv.slice(2).map((path) => resolve(path));
+const [webDir, md5tool, source, scratch, writeQuakeFiles] = process.argv.slice(2).map((path) => resolve(path));
 const require = createRequire(join(source, 'web/package.json'));
 const { chromium } = require('playwright-core');
 const { unzipSync } = require('fflate');
@@ -154,6 +155,32 @@ try {
   await page.waitForFunction(() => window.viewer.state().model === 'robot_loose', null, { timeout: 60000 });
   const loose = (await state()).clips.map((clip) => clip.name).join();
   if (loose !== 'idle,walk,wave,jog') fail(`the folder's robot_loose has the clips ${loose}`);
+
+  // A Quake folder (its paks over its loose files): the soldier's clips from its frame
+  // names at 0.1 s a frame, its skins' full brights unlit; #target adds an engine's say.
+  execFileSync(writeQuakeFiles, [join(scratch, 'quake')]);
+  await page.setInputFiles('#open-folder', join(scratch, 'quake/id1'));
+  await page.waitForFunction(() => window.viewer.state().model === 'progs/soldier.mdl', null, { timeout: 60000 });
+  const quake = await state();
+  const quakeModels = await page.$$eval('#model option', (options) => options.map((option) => option.value).join());
+  if (quakeModels !== 'progs/soldier.mdl') fail(`the Quake folder's #model lists ${quakeModels}`);
+  if (quake.clips.map((clip) => `${clip.name}/${clip.frames}/${clip.frameRate}`).join() !== 'stand/3/10,run/3/10' ||
+      !quake.glows.every(Boolean)) {
+    fail(`the Quake soldier shows ${JSON.stringify({ clips: quake.clips, glows: quake.glows })}`);
+  }
+  await page.selectOption('#target', 'quake2');
+  if (!(await state()).messages.includes('quake2: nothing to say')) fail(`#target quake2 says ${(await state()).messages}`);
+  await page.selectOption('#target', '');
+  // Quake 2's .pak: the .md5scale doubles the weapon at the run clip's frame 2 and
+  // hides the head (its own weights, not the eye's) at frame 1.
+  await page.setInputFiles('#open', [join(scratch, 'quake/baseq2/pak0.pak')]);
+  await page.waitForFunction(() => window.viewer.state().model === 'models/soldier/tris.md2', null, { timeout: 60000 });
+  const span = (mesh, frame) => page.evaluate(([m, f]) => window.viewer.meshSpan(m, 'run', f), [mesh, frame]);
+  const [weapon, doubled, head, hidden] = [await span(2, 0), await span(2, 2), await span(1, 0), await span(1, 1)];
+  if (Math.abs(doubled - 2 * weapon) > 1e-5 || Math.abs(head - Math.sqrt(6)) > 1e-5 || Math.abs(hidden - Math.sqrt(5)) > 1e-5) {
+    fail(`the Quake 2 soldier's spans: weapon ${weapon} then ${doubled}, head ${head} then ${hidden}`);
+  }
+  await page.locator('#view').screenshot({ path: join(scratch, 'page-quake2.png') });
 
   // A 400 MB archive: its directory and the robot's entries are read, never the whole.
   const before = rendererPeak();

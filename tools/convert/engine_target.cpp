@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "clip_joints.h"
@@ -163,6 +164,24 @@ Diagnostics CheckMeshForTarget(const EngineTarget& target, const brmath::ModelRe
     if (target.meshes > 0 && mesh.meshCount > target.meshes) said.Error(0, Over("meshes", mesh.meshCount, target.meshes));
     for (int m = 0; m < mesh.meshCount; ++m) CheckMesh(said, mesh.meshes[m], m, lines);
     return said.records;
+}
+
+Diagnostics CheckModelForTarget(const EngineTarget& target, const LoadedModel& model, FileSet& files) {
+    const std::string* text = files.Bytes(model.mesh);
+    if (!model.loaded || text == nullptr) return {};
+    Diagnostics said = CheckMeshForTarget(target, *model.actor, model.mesh, *text);
+    const size_t slash = model.mesh.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "" : model.mesh.substr(0, slash + 1);
+    std::set<std::string> done;
+    for (const std::string& clip : model.clipFiles) {
+        // A clip beside the mesh is named without its folder.
+        const std::string path = files.Has(clip) ? clip : folder + clip;
+        const std::string* clipText = done.insert(path).second ? files.Bytes(path) : nullptr;
+        if (clipText == nullptr) continue;
+        const Diagnostics clipSaid = CheckClipForTarget(target, *clipText, path, model.actor.get(), model.mesh);
+        said.insert(said.end(), clipSaid.begin(), clipSaid.end());
+    }
+    return said;
 }
 
 Diagnostics CheckClipForTarget(const EngineTarget& target, const std::string& text, const std::string& file,

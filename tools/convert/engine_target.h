@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "diagnostics.h"
+#include "file_set.h"
+#include "loaded_model.h"
 #include "model/model.h"
 
 namespace convert {
@@ -38,5 +40,8 @@ Diagnostics CheckMeshForTarget(const EngineTarget& target, const brmath::ModelRe
 // What the engine says of a clip's text, against the mesh it plays on when there is one.
 Diagnostics CheckClipForTarget(const EngineTarget& target, const std::string& text, const std::string& file,
                                const brmath::ModelRecords* mesh, const std::string& meshName);
+
+// Both, for a loaded model's mesh and each of its clip files, read from `files`.
+Diagnostics CheckModelForTarget(const EngineTarget& target, const LoadedModel& model, FileSet& files);
 
 }  // namespace convert

@@ -33,39 +33,38 @@ std::string EntryFault(const std::string& record, uint64_t archiveSize, PackEntr
 
 }  // namespace
 
-PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes) {
-    PackDirectory result;
-    const uint64_t archiveSize = bytes.Size();
-    std::string header;
-    if (archiveSize < kPackHeaderSize || !bytes.ReadAt(0, kPackHeaderSize, &header) || header.compare(0, 4, "PACK") != 0) {
-        result.failure = Error(pak, "is not a packfile");
-        return result;
+bool FindPackDirectory(const std::string& pak, const std::string& header, uint64_t archiveSize, uint64_t* offset,
+                       uint64_t* length, Diagnostic* failure) {
+    if (archiveSize < kPackHeaderSize || header.size() < kPackHeaderSize || header.compare(0, 4, "PACK") != 0) {
+        *failure = Error(pak, "is not a packfile");
+        return false;
     }
-    const int64_t offset = Int32At(header, 4);
-    const int64_t length = Int32At(header, 8);
-    if (length < 0 || length % kPackEntrySize != 0) {
-        result.failure = Error(pak, "Bad directory length: " + std::to_string(length) + " is not a multiple of 64");
-        return result;
+    const int64_t at = Int32At(header, 4);
+    const int64_t size = Int32At(header, 8);
+    if (size < 0 || size % kPackEntrySize != 0) {
+        *failure = Error(pak, "Bad directory length: " + std::to_string(size) + " is not a multiple of 64");
+        return false;
     }
-    const uint64_t count = static_cast<uint64_t>(length) / kPackEntrySize;
+    const uint64_t count = static_cast<uint64_t>(size) / kPackEntrySize;
     if (count > kPackEntryLimit) {
-        result.failure = Error(pak, "Bad number of files: " + std::to_string(count) + " (the most read is " +
-                                        std::to_string(kPackEntryLimit) + ")");
-        return result;
+        *failure = Error(pak, "Bad number of files: " + std::to_string(count) + " (the most read is " +
+                                  std::to_string(kPackEntryLimit) + ")");
+        return false;
     }
-    if (offset < 0 || static_cast<uint64_t>(offset) > archiveSize ||
-        static_cast<uint64_t>(length) > archiveSize - static_cast<uint64_t>(offset)) {
-        result.failure = Error(pak, "Bad directory: " + std::to_string(length) + " bytes at " + std::to_string(offset) +
-                                        " run past the file's " + std::to_string(archiveSize));
-        return result;
+    if (at < 0 || static_cast<uint64_t>(at) > archiveSize || static_cast<uint64_t>(size) > archiveSize - static_cast<uint64_t>(at)) {
+        *failure = Error(pak, "Bad directory: " + std::to_string(size) + " bytes at " + std::to_string(at) +
+                                  " run past the file's " + std::to_string(archiveSize));
+        return false;
     }
-    std::string directory;
-    if (!bytes.ReadAt(static_cast<uint64_t>(offset), static_cast<uint64_t>(length), &directory)) {
-        result.failure = Error(pak, "cannot be read");
-        return result;
-    }
+    *offset = static_cast<uint64_t>(at);
+    *length = static_cast<uint64_t>(size);
+    return true;
+}
+
+PackDirectory ReadPackEntries(const std::string& pak, const std::string& directory, uint64_t archiveSize) {
+    PackDirectory result;
     std::map<std::string, bool> seen;
-    for (uint64_t e = 0; e < count; ++e) {
+    for (uint64_t e = 0; e < directory.size() / kPackEntrySize; ++e) {
         PackEntry entry;
         const std::string fault = EntryFault(directory.substr(e * kPackEntrySize, kPackEntrySize), archiveSize, &entry);
         const std::string shown = entry.name.empty() ? "entry " + std::to_string(e) : "entry \"" + entry.name + "\"";
@@ -79,6 +78,19 @@ PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes) {
     }
     result.read = true;
     return result;
+}
+
+PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes) {
+    PackDirectory result;
+    std::string header, directory;
+    uint64_t offset = 0, length = 0;
+    if (bytes.Size() >= kPackHeaderSize && !bytes.ReadAt(0, kPackHeaderSize, &header)) header.clear();
+    if (!FindPackDirectory(pak, header, bytes.Size(), &offset, &length, &result.failure)) return result;
+    if (!bytes.ReadAt(offset, length, &directory)) {
+        result.failure = Error(pak, "cannot be read");
+        return result;
+    }
+    return ReadPackEntries(pak, directory, bytes.Size());
 }
 
 PackLayer::PackLayer(std::string where, std::unique_ptr<ArchiveBytes> bytes)

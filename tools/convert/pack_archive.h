@@ -34,7 +34,15 @@ struct PackDirectory {
     Diagnostics warnings;             // each entry left out, and why
 };
 
-// The directory of the PACK file `bytes` reads, every entry checked against the file.
+// Where the directory is, from the file's first kPackHeaderSize bytes and its size;
+// false with the failure.
+bool FindPackDirectory(const std::string& pak, const std::string& header, uint64_t archiveSize, uint64_t* offset,
+                       uint64_t* length, Diagnostic* failure);
+
+// The entries of the directory's bytes, every one checked against the file's size.
+PackDirectory ReadPackEntries(const std::string& pak, const std::string& directory, uint64_t archiveSize);
+
+// The directory of the PACK file `bytes` reads: FindPackDirectory, then ReadPackEntries.
 PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes);
 
 class PackLayer final : public BaseLayer {

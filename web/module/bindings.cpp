@@ -50,6 +50,12 @@ std::string ArchivePlace(brmath_web::WebBase& base, const std::string& where, do
 std::string AddArchive(brmath_web::WebBase& base, const std::string& where, double size, const val& tail, const val& directory) {
     return base.AddArchive(where, size, BytesOf(tail), BytesOf(directory));
 }
+std::string PackPlace(brmath_web::WebBase& base, const std::string& where, double size, const val& header) {
+    return base.PackPlace(where, size, BytesOf(header));
+}
+std::string AddPack(brmath_web::WebBase& base, const std::string& where, double size, const val& header, const val& directory) {
+    return base.AddPack(where, size, BytesOf(header), BytesOf(directory));
+}
 void Supply(brmath_web::WebBase& base, int layer, const std::string& name, const val& bytes) {
     base.Supply(layer, name, BytesOf(bytes));
 }
@@ -102,6 +108,8 @@ EMSCRIPTEN_BINDINGS(brmath) {
         .function("addFolder", &AddFolder)
         .function("archivePlace", &ArchivePlace)
         .function("addArchive", &AddArchive)
+        .function("packPlace", &PackPlace)
+        .function("addPack", &AddPack)
         .function("supply", &Supply)
         .function("refuse", &brmath_web::WebBase::Refuse)
         .function("wanted", &brmath_web::WebBase::Wanted)
@@ -114,6 +122,7 @@ EMSCRIPTEN_BINDINGS(brmath) {
         .function("ok", &brmath_web::WebModel::Ok)
         .function("messages", &brmath_web::WebModel::MessagesJson)
         .function("description", &brmath_web::WebModel::DescriptionJson)
+        .function("targetMessages", &brmath_web::WebModel::TargetMessagesJson)
         .function("pose", &brmath_web::WebModel::Pose)
         .function("usePlainPath", &brmath_web::WebModel::UsePlainPath)
         .function("reload", &brmath_web::WebModel::Reload)

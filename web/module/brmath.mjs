@@ -76,13 +76,20 @@ class Model {
     return this.#live().tangents().slice();
   }
 
-  // A game base's model: mesh m's images {diffuse, normal, specular}, each {width,
-  // height, pixels} (RGBA rows from the top), the game's defaults where the material
-  // has none; null for other models.
+  // A game base's model: mesh m's images {diffuse, normal, specular, emissive}, each
+  // {width, height, pixels} (RGBA rows from the top), the game's defaults where the
+  // material has none, emissive null when nothing shines unlit (a Quake skin's full
+  // brights do); null for other models.
   maps(mesh) {
     const core = this.#live();
-    const [diffuse, normal, specular] = [0, 1, 2].map((which) => core.map(mesh | 0, which));
-    return diffuse === null ? null : { diffuse, normal, specular };
+    const [diffuse, normal, specular, emissive] = [0, 1, 2, 3].map((which) => core.map(mesh | 0, which));
+    return diffuse === null ? null : { diffuse, normal, specular, emissive };
+  }
+
+  // What an engine ('doom3', 'bfg', 'quake', 'quake2' or 'library') says of the model's
+  // files, as md5tool check --target says it: {diagnostics, messages}.
+  targetMessages(target) {
+    return said(this.#live().targetMessages(String(target)));
   }
 
   // The bytes md5tool export writes as MESH.glb for these files: {ok, bytes, messages,
@@ -149,8 +156,9 @@ async function inflateRaw(packed, size) {
   return out;
 }
 
-// One entry's bytes, from its local header on.
+// One entry's bytes, from its local header on (a .pak's entry is stored where it says).
 async function entryBytes(reader, entry) {
+  if (entry.offset !== undefined) return reader.read(entry.offset, entry.size);
   const header = await reader.read(entry.header, 30);
   const fields = new DataView(header.buffer, header.byteOffset, header.byteLength);
   if (header.length < 30 || fields.getUint32(0, true) !== 0x04034b50 || fields.getUint16(8, true) !== entry.method) {
@@ -175,9 +183,18 @@ class GameBase {
   #base;
   #sources = [];  // a layer's reader(s): {archive, entries} or {files}
 
-  // An archive: a File, or a reader {size, read(offset, length) -> Promise<Uint8Array>}.
+  // An archive: a File, or a reader {size, read(offset, length) -> Promise<Uint8Array>};
+  // a .pak (Quake's PACK) by its name, else a zip (.pk4, .pk3, .pkz).
   async addArchive(name, source) {
     const reader = readerOf(source);
+    if (extensionOf(name) === '.pak') {
+      const header = await reader.read(0, Math.min(reader.size, 12));
+      const place = JSON.parse(this.#base.packPlace(name, reader.size, header));
+      const directory = place.error ? new Uint8Array(0) : await reader.read(place.offset, place.size);
+      const added = JSON.parse(this.#base.addPack(name, reader.size, header, directory));
+      this.#sources[added.layer] = { archive: reader, entries: new Map(added.entries.map((e) => [e.name, e])) };
+      return;
+    }
     const tailSize = Math.min(reader.size, 22 + 65535);
     const tail = await reader.read(reader.size - tailSize, tailSize);
     const place = JSON.parse(this.#base.archivePlace(name, reader.size, tail));

@@ -4,6 +4,7 @@
 
 #include "base_listing.h"
 #include "loaded_model.h"
+#include "pack_archive.h"
 #include "web_model.h"
 
 namespace brmath_web {
@@ -62,6 +63,39 @@ std::string WebBase::AddArchive(const std::string& where, double size, const std
         names.push_back(convert::NormalName(entry.name));
         entries.push_back({{"name", names.back()}, {"header", entry.headerOffset}, {"method", entry.method},
                            {"packed", entry.compressedSize}, {"size", entry.size}});
+    }
+    auto layer = std::make_unique<SuppliedLayer>(where, names);
+    convert::Diagnostics said = read.warnings;
+    if (!read.read) said.insert(said.begin(), read.failure);
+    layer->SetOpened(std::move(said));
+    layers_.push_back(layer.get());
+    base_->AddLayer(std::move(layer));
+    return Dump({{"layer", layers_.size() - 1}, {"entries", entries}});
+}
+
+std::string WebBase::PackPlace(const std::string& where, double size, const std::string& header) {
+    uint64_t offset = 0, length = 0;
+    convert::Diagnostic failure;
+    if (!(size >= 0) || size > 9e15 ||
+        !convert::FindPackDirectory(where, header, static_cast<uint64_t>(size), &offset, &length, &failure)) {
+        if (failure.text.empty()) failure = convert::Error(where, "cannot be read");
+        return Dump({{"error", convert::MessageLine(failure)}});
+    }
+    return Dump({{"offset", offset}, {"size", length}});
+}
+
+std::string WebBase::AddPack(const std::string& where, double size, const std::string& header, const std::string& directory) {
+    uint64_t offset = 0, length = 0;
+    convert::PackDirectory read;
+    const bool placed = size >= 0 && size <= 9e15 &&
+                        convert::FindPackDirectory(where, header, static_cast<uint64_t>(size), &offset, &length, &read.failure);
+    if (placed && directory.size() == length) read = convert::ReadPackEntries(where, directory, static_cast<uint64_t>(size));
+    if (!read.read && read.failure.text.empty()) read.failure = convert::Error(where, "cannot be read");
+    std::vector<std::string> names;
+    Json entries = Json::array();
+    for (const convert::PackEntry& entry : read.entries) {
+        names.push_back(convert::NormalName(entry.name));
+        entries.push_back({{"name", names.back()}, {"offset", entry.offset}, {"size", entry.size}});
     }
     auto layer = std::make_unique<SuppliedLayer>(where, names);
     convert::Diagnostics said = read.warnings;

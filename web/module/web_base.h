@@ -54,6 +54,11 @@ public:
     // [{name, header, method, packed, size}] (header: the local header's offset).
     std::string AddArchive(const std::string& where, double size, const std::string& tail, const std::string& directory);
 
+    // Where a .pak's directory is, from its first 12 bytes: {"offset", "size"} or {"error"}.
+    std::string PackPlace(const std::string& where, double size, const std::string& header);
+    // The .pak as a layer from its directory's bytes: its entries as JSON [{name, offset, size}].
+    std::string AddPack(const std::string& where, double size, const std::string& header, const std::string& directory);
+
     void Supply(int layer, const std::string& name, std::string bytes);
     void Refuse(int layer, const std::string& name, const std::string& why);
     // The bytes wanted since last asked: JSON [{layer, name}].

@@ -1,5 +1,7 @@
 #include "web_model.h"
 
+#include "engine_target.h"
+
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -91,6 +93,12 @@ std::string WebModel::MessagesJson() const {
     return DiagnosticsJson(said);
 }
 
+std::string WebModel::TargetMessagesJson(const std::string& target) const {
+    const convert::EngineTarget* engine = convert::FindEngineTarget(target);
+    if (engine == nullptr) return DiagnosticsJson({convert::Error("", "no target named " + target)});
+    return DiagnosticsJson(convert::CheckModelForTarget(*engine, model_, *files_));
+}
+
 std::string WebModel::DescriptionJson() {
     bool replaced = false;
     const convert::ModelSummary summary = convert::Summarize(model_, *files_);
@@ -117,7 +125,8 @@ std::string WebModel::DescriptionJson() {
         if (meshes.size() <= maps_.size()) {
             const convert::SurfaceMaps& maps = maps_[meshes.size() - 1];
             meshes.back()["material"] = convert::Utf8Text(maps.material, &replaced);
-            meshes.back()["maps"] = {{"diffuse", maps.diffuseText}, {"normal", maps.normalText}, {"specular", maps.specularText}};
+            meshes.back()["maps"] = {{"diffuse", maps.diffuseText}, {"normal", maps.normalText}, {"specular", maps.specularText},
+                                     {"emissive", maps.emissiveText}};
         }
     }
     return Json{{"clips", clips}, {"joints", joints}, {"meshes", meshes}}.dump();

@@ -34,6 +34,8 @@ public:
     // The clips, joints and meshes as JSON: {"clips": [{name, frames, frameRate}], ...};
     // a base's model also gives each mesh its material and maps.
     std::string DescriptionJson();
+    // What the engine `target` names (engine_target.h) says of the model's files, as JSON records.
+    std::string TargetMessagesJson(const std::string& target) const;
     // A base's model: mesh m's diffuse (0), normal (1), specular (2) or emissive (3,
     // null when nothing shines) image.
     const convert::RgbaImage* Map(int mesh, int which) const;

@@ -70,6 +70,14 @@ function showMessages(lines) {
   }));
 }
 
+// The model's messages, then what the engine #target names says of its files.
+function showTargetMessages() {
+  const target = $('target').value;
+  const extra = target && view.model ? view.model.targetMessages(target).messages : [];
+  showMessages([...(view.messages ?? []), ...extra]);
+  if (target && view.model && extra.length === 0) showMessages([...(view.messages ?? []), `${target}: nothing to say`]);
+}
+
 function status(text) {
   $('status').textContent = text;
 }
@@ -135,6 +143,8 @@ async function buildScene(model, files) {
         map: dataTexture(maps.diffuse, THREE.SRGBColorSpace), normalMap: dataTexture(maps.normal),
         specularMap: dataTexture(maps.specular), specular: 0xffffff, shininess: 40, side: THREE.DoubleSide,
       });
+      // What shines unlit (a Quake skin's full brights) adds its colour whatever the light.
+      if (maps.emissive) Object.assign(material, { emissiveMap: dataTexture(maps.emissive, THREE.SRGBColorSpace), emissive: 0xffffff });
     } else {
       const image = mesh.image ? mesh.image.split('/').pop() : '';
       const map = (await textureOf(image, files[image])) ?? checker;
@@ -319,7 +329,8 @@ async function show(files, { mesh, md5Zip = null, extraMessages = [] } = {}) {
 
 // Puts a loaded model on show; one that did not load leaves the one on show.
 async function display(model, chosen, files, extraMessages = []) {
-  showMessages([...extraMessages, ...model.messages]);
+  view.messages = [...extraMessages, ...model.messages];
+  showMessages(view.messages);
   if (!model.ok) {
     if (!model.messages.includes(model.error)) showMessages([...extraMessages, ...model.messages, model.error]);
     status(view.model ? `${chosen ?? 'that'} was not shown; still showing ${view.model.mesh}` : 'nothing shown');
@@ -328,6 +339,7 @@ async function display(model, chosen, files, extraMessages = []) {
   }
   if (view.model) view.model.free();
   view.model = model;
+  showTargetMessages();
   view.files = files;
   view.md5Zip = null;
   view.baseName = chosen.split('/').pop().replace(/\.md5mesh$/i, '');
@@ -343,24 +355,41 @@ async function display(model, chosen, files, extraMessages = []) {
   return true;
 }
 
-// A game's files: dropped .pk4 archives (taken in name order, a later name winning) and
-// dropped folders (their own .pk4 files, then their loose files over them).
+const doomArchive = /^[^/]+\.pk4$/i;
+const quakeArchive = /^[^/]+\.(pak|pk3|pkz)$/i;
+
+// Doom 3's archives in name order; Quake's as its ports take them: pak0, pak1, ...,
+// pak10 in number order, then other .pak files, then the zips, each by name.
+function archiveOrder(a, b) {
+  const rank = ({ name }) => {
+    const file = name.split('/').pop();
+    const numbered = /^pak(\d{1,9})\.pak$/i.exec(file);
+    return numbered ? [0, Number(numbered[1])] : /\.pak$/i.test(file) ? [1, 0] : [2, 0];
+  };
+  const [ra, rb] = [rank(a), rank(b)];
+  if (ra[0] !== rb[0] || ra[1] !== rb[1]) return ra[0] - rb[0] || ra[1] - rb[1];
+  return a.name.toUpperCase() < b.name.toUpperCase() ? -1 : a.name.toUpperCase() > b.name.toUpperCase() ? 1 : 0;
+}
+
+// A game's files: dropped archives (Doom 3's .pk4 in name order, Quake's .pak, .pk3 and
+// .pkz in their ports' order, a later one winning) and dropped folders (their own .pk4
+// files under their loose files, their own Quake archives over them).
 async function openBase(archives, folders) {
   const base = brmath.gameBase();
-  const byName = (a, b) => (a.name.toUpperCase() < b.name.toUpperCase() ? -1 : a.name.toUpperCase() > b.name.toUpperCase() ? 1 : 0);
   const started = performance.now();
-  for (const file of [...archives].sort(byName)) {
-    status(`reading the directory of ${file.name}…`);
-    await base.addArchive(file.name, fileReader(file));
-  }
+  const addArchives = async (list, prefix) => {
+    for (const { name, file } of list.sort(archiveOrder)) {
+      status(`reading the directory of ${prefix}${name}…`);
+      await base.addArchive(`${prefix}${name}`, fileReader(file));
+    }
+  };
+  await addArchives(archives.map((file) => ({ name: file.name, file })), '');
   for (const folder of folders) {
     const inside = Object.entries(folder.files);
-    const own = inside.filter(([path]) => /^[^/]+\.pk4$/i.test(path)).map(([path, file]) => ({ name: path, file }));
-    for (const { name, file } of own.sort(byName)) {
-      status(`reading the directory of ${folder.name}/${name}…`);
-      await base.addArchive(`${folder.name}/${name}`, fileReader(file));
-    }
-    base.addFolder(folder.name, Object.fromEntries(inside.filter(([path]) => !/^[^/]+\.pk4$/i.test(path))));
+    const own = (pattern) => inside.filter(([path]) => pattern.test(path)).map(([path, file]) => ({ name: path, file }));
+    await addArchives(own(doomArchive), `${folder.name}/`);
+    base.addFolder(folder.name, Object.fromEntries(inside.filter(([path]) => !doomArchive.test(path) && !quakeArchive.test(path))));
+    await addArchives(own(quakeArchive), `${folder.name}/`);
   }
   await base.readDeclarations(({ done, total, name }) => status(`reading the declarations: ${done + 1} of ${total} (${name})…`));
   const models = base.models();
@@ -415,7 +444,7 @@ async function showGltf(name, files) {
 
 // What was opened or dropped: File objects, each with the path it was dropped under.
 async function openFiles(list) {
-  const archives = list.filter((file) => /\.pk4$/i.test(file.name) &&
+  const archives = list.filter((file) => /\.(pk4|pak|pk3|pkz)$/i.test(file.name) &&
                                         (file.path ?? file.webkitRelativePath ?? '').split('/').filter(Boolean).length <= 1);
   const folders = gameFolders(list);
   if (archives.length > 0 || folders.length > 0) return openBase(archives, folders);
@@ -426,7 +455,8 @@ async function openFiles(list) {
   return show(files);
 }
 
-// Dropped folders that hold a game: .pk4 files or declaration folders at their top.
+// Dropped folders that hold a game: archives or declaration folders at their top, or
+// Quake's old models.
 // Each is {name, files: path inside it to File}.
 function gameFolders(list) {
   const folders = new Map();
@@ -436,7 +466,8 @@ function gameFolders(list) {
     if (!folders.has(parts[0])) folders.set(parts[0], { name: parts[0], files: {} });
     folders.get(parts[0]).files[parts.slice(1).join('/')] = file;
   }
-  const isGame = (folder) => Object.keys(folder.files).some((path) => /^[^/]+\.pk4$/i.test(path) || /^(def|materials)\//i.test(path));
+  const isGame = (folder) => Object.keys(folder.files).some((path) => doomArchive.test(path) || quakeArchive.test(path) ||
+                                                                      /^(def|materials)\//i.test(path) || /\.(mdl|md2)$/i.test(path));
   return [...folders.values()].filter(isGame);
 }
 
@@ -494,6 +525,7 @@ $('sample').addEventListener('click', () => openSample());
 $('mesh').addEventListener('change', () => view.files && show(view.files, { mesh: $('mesh').value, md5Zip: view.md5Zip }));
 $('model').addEventListener('change', () => view.base && showBaseModel($('model').value));
 $('clip').addEventListener('change', () => selectClip(Number($('clip').value)));
+$('target').addEventListener('change', () => showTargetMessages());
 $('frame').addEventListener('input', () => {
   setPlaying(false);
   view.frame = Number($('frame').value);
@@ -544,9 +576,25 @@ async function openSample() {
 window.viewer = {
   state: () => ({ clip: view.clip, frame: view.frame, playing: view.playing, clips: view.model ? view.model.clips : [],
                   model: view.model ? view.model.mesh : null, baseOpened: view.baseOpened, loadTime: view.loadTime,
-                  maps: view.meshes.map((object) => Boolean(object.material.normalMap)) }),
+                  maps: view.meshes.map((object) => Boolean(object.material.normalMap)),
+                  glows: view.meshes.map((object) => Boolean(object.material.emissiveMap)),
+                  messages: [...$('messages').children].map((line) => line.textContent) }),
   openBase,
   frameCamera,
+  // How wide mesh `mesh` is (its box's diagonal) at a frame of the clip so named.
+  meshSpan: (mesh, clipName, frame) => {
+    const clip = view.model.clips.findIndex((c) => c.name === clipName);
+    const stream = view.model.pose(clip, frame);
+    const first = view.model.meshes.slice(0, mesh).reduce((sum, m) => sum + m.triangles * 3, 0);
+    const low = [Infinity, Infinity, Infinity], high = [-Infinity, -Infinity, -Infinity];
+    for (let corner = first; corner < first + view.model.meshes[mesh].triangles * 3; ++corner) {
+      for (let k = 0; k < 3; ++k) {
+        low[k] = Math.min(low[k], stream[corner * 8 + k]);
+        high[k] = Math.max(high[k], stream[corner * 8 + k]);
+      }
+    }
+    return Math.hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
+  },
   ready: true,
 };
 
