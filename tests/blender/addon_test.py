@@ -1,13 +1,15 @@
 # The MD5 add-on in Blender, headless: it installs from its zip into a fresh user
 # folder; import gives one action per clip that poses as the library does; export
 # of what was imported, and of a model made here, poses as Blender does; a game's
-# model comes in with its maps and goes out as a mod; refusals leave nothing behind.
+# model comes in with its maps and goes out as a mod, a Quake model with its frame-name
+# clips and an engine's limits; refusals leave nothing behind.
 #   blender -b --factory-startup --python-exit-code 1 --python addon_test.py -- ZIP MD5TOOL SOURCE WORK
 import json
 import math
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 
@@ -326,7 +328,6 @@ print("Cycles draws the leaning squares: %s" % ", ".join("%s %.3f" % item for it
 if not (lit["left"] > lit["right"] and lit["up"] > lit["down"]):
     fail("Blender lights the normal map the wrong way round: %s" % lit)
 
-# 7. Refusals: nothing written, nothing added.
 def refused(call, what):
     try:
         result = call()
@@ -336,6 +337,48 @@ def refused(call, what):
     if "CANCELLED" not in result:
         fail(what + " was not refused")
 
+
+# 6b. A Quake model from its .pak: the one clip cut by the .mdl's frame names; a
+# target's say on import, and export fitted to a target or refused with its limit.
+def pack(files):
+    """A Quake PACK file of (name, bytes) pairs."""
+    data, directory = b"", b""
+    for name, payload in files:
+        directory += name.encode().ljust(56, b"\0") + struct.pack("<ii", 12 + len(data), len(payload))
+        data += payload
+    return b"PACK" + struct.pack("<ii", 12 + len(data), len(directory)) + data + directory
+
+
+def mdl(frames):
+    """A Quake .mdl of one vertex and a 2 x 1 skin, with named frames."""
+    header = b"IDPO" + struct.pack("<i", 6) + bytes(40) + struct.pack("<9i", 1, 2, 1, 1, 0, len(frames), 0, 0, 0)
+    body = struct.pack("<i", 0) + bytes(2) + bytes(12)
+    for name in frames:
+        body += struct.pack("<i", 0) + bytes(8) + name.encode().ljust(16, b"\0") + bytes(4)
+    return header + body
+
+
+clear_scene()
+rig = os.path.join(source, "tests/data/rig")
+quake = os.path.join(work, "pak0.pak")
+with open(os.path.join(rig, "rig.md5mesh"), "rb") as mesh, open(os.path.join(rig, "zigzag.md5anim"), "rb") as clip:
+    files = [("progs/rig.md5mesh", mesh.read()), ("progs/rig.md5anim", clip.read())]
+with open(quake, "wb") as file:
+    file.write(pack(files + [("progs/rig.mdl", mdl(["walk%d" % n for n in range(1, 6)] + ["run1", "run2", "run3", "run4", "run5"]))]))
+if "FINISHED" not in bpy.ops.import_scene.md5(filepath=quake, model="progs/rig.mdl", target="quake2"):
+    fail("import of progs/rig.mdl from %s" % quake)
+elif sorted(a.name for a in bpy.data.actions if a.use_fake_user) != ["run", "walk"]:
+    fail("the Quake rig's actions are %s" % sorted(a.name for a in bpy.data.actions))
+else:
+    fitted = os.path.join(work, "fitted")
+    if "FINISHED" not in bpy.ops.export_scene.md5(directory=fitted, name="rig", target="bfg"):
+        fail("export of the Quake rig fitted to bfg")
+    armature = next(o for o in bpy.data.objects if o.type == "ARMATURE")
+    armature.data.bones[0].name = "b" * 50
+    refused(lambda: bpy.ops.export_scene.md5(directory=os.path.join(work, "long"), name="rig", target="quake2"),
+            "a joint name over quake2's 47 bytes")
+
+# 7. Refusals: nothing written, nothing added.
 
 clear_scene()
 empty = os.path.join(work, "empty")

@@ -84,6 +84,17 @@ def run_md5tool(context, arguments, scratch=None, named=""):
     return warnings, done.stdout
 
 
+# The engines md5tool check --target and import --target know, for both operators.
+TARGETS = (("library", "This library", "Only this library's own rules"),
+           ("doom3", "Doom 3", "Doom 3's limits and refusals"),
+           ("bfg", "Doom 3 BFG", "Four weights a vertex, 256 joints, 16-bit indices"),
+           ("quake", "Quake remaster", "The Quake remaster ports' limits: four weights a vertex, 16-bit indices"),
+           ("quake2", "Quake 2 remaster", "256 joints, 32 meshes, 6,144 vertices and 8,192 weights a mesh, "
+                                           "1,024 frames, joint names under 48 bytes"))
+
+ARCHIVES = (".pk4", ".pak", ".pk3", ".pkz")
+
+
 def say(operator, kind, lines):
     """Reports md5tool's lines; in background mode Blender prints them too."""
     for line in lines:
@@ -139,27 +150,30 @@ class FileOperator:
 
 
 class ImportMD5(FileOperator, bpy.types.Operator):
-    """Import an MD5 model with every clip beside it, or a model of a game's folder or .pk4 with its materials"""
+    """Import an MD5 model with every clip beside it, or a model of a game's folder or archive with its materials"""
     bl_idname = "import_scene.md5"
     bl_label = "Import MD5"
     bl_options = {"REGISTER", "UNDO"}
 
     filepath: StringProperty(subtype="FILE_PATH")
-    filter_glob: StringProperty(default="*.md5mesh;*.pk4", options={"HIDDEN"})
+    filter_glob: StringProperty(default="*.md5mesh;*.pk4;*.pak;*.pk3;*.pkz", options={"HIDDEN"})
     scale: FloatProperty(name="Scale", description="Metres per model unit", default=1.0, min=1e-6, max=1e6)
     clips: StringProperty(name="Clips", description="The clips to import, by name, separated by commas (empty: all)",
                           default="")
     game: StringProperty(name="Game", subtype="FILE_PATH", default="",
-                         description="A game's folder or .pk4 to find the model in, with its declarations and "
-                                     "materials (a .pk4 chosen as the file is one too)")
+                         description="A game's folder or archive (.pk4, .pak, .pk3, .pkz) to find the model in, with "
+                                     "its declarations, materials and skins (an archive chosen as the file is one too)")
     model: StringProperty(name="Model", default="",
-                          description="With a game: the model declaration's, entityDef's or mesh's name")
+                          description="With a game: the model declaration's, entityDef's or mesh's name, or a Quake "
+                                      "model's path (progs/X.mdl, DIR/tris.md2)")
+    target: EnumProperty(name="Target", items=TARGETS, default="library",
+                         description="Also report what this engine would refuse or change in the model's files")
 
     def source(self):
         """md5tool export's arguments for the model asked for."""
         chosen = bpy.path.abspath(self.filepath) if self.filepath else ""
         bases = [bpy.path.abspath(self.game)] if self.game else []
-        if chosen.lower().endswith(".pk4"):
+        if chosen.lower().endswith(ARCHIVES):
             bases.append(chosen)
         elif chosen and not bases:
             if not chosen.lower().endswith(".md5mesh") or not os.path.isfile(chosen):
@@ -178,7 +192,7 @@ class ImportMD5(FileOperator, bpy.types.Operator):
         with tempfile.TemporaryDirectory(prefix="md5-import-") as folder:
             glb = os.path.join(folder, "model.glb")
             warnings, _ = run_md5tool(context, ["export"] + source + ["-o", glb, "--scale", repr(self.scale)])
-            say(self, "WARNING", warnings)
+            say(self, "WARNING", warnings + self.target_lines(context, source))
             clips = glb_animations(glb)
             wanted = [name.strip() for name in self.clips.split(",") if name.strip()]
             missing = [name for name in wanted if name not in [clip[0] for clip in clips]]
@@ -202,6 +216,14 @@ class ImportMD5(FileOperator, bpy.types.Operator):
         say(self, "INFO", ["%s: %d objects, %d clips" % (os.path.basename(source[0]), len(shown),
                                                          len(wanted or clips))])
         return {"FINISHED"}
+
+    def target_lines(self, context, source):
+        """What md5tool check --target says of the model's files (refusals included)."""
+        if self.target == "library":
+            return []
+        done = subprocess.run([md5tool_path(context), "check"] + source + ["--target", self.target],
+                              capture_output=True, text=True, errors="replace")
+        return [line for line in done.stdout.splitlines() if (": %s: " % self.target) in line]
 
     def keep_clips(self, armature, clips, wanted, actions_before):
         """One action per clip, named after it and kept; the first one active and the
@@ -318,6 +340,9 @@ class ExportMD5(FileOperator, bpy.types.Operator):
         ("MOD", "Game mod folder", "The folder as a game's mod: models/md5/NAME/ with the clips and the materials' "
                                    "maps as TGA, materials/NAME.mtr, def/NAME.def declaring model NAME"),
         ("PK4", "Game .pk4", "The mod's files as NAME.pk4 in the folder")))
+    target: EnumProperty(name="Target", items=TARGETS, default="library",
+                         description="Make the files fit this engine (each vertex keeps the weights it keeps), or "
+                                     "refuse with the limit named")
 
     def armature(self, context):
         scene = context.scene
@@ -358,7 +383,8 @@ class ExportMD5(FileOperator, bpy.types.Operator):
             out = os.path.join(folder, "md5")
             target = {"FILES": ["-o", out], "MOD": ["--mod", out],
                       "PK4": ["--pk4", os.path.join(folder, name + ".pk4")]}[self.layout]
-            warnings, _ = run_md5tool(context, ["import", glb] + target + ["--name", name, "--fps", str(rate),
+            fit = ["--target", self.target] if self.target != "library" else []
+            warnings, _ = run_md5tool(context, ["import", glb] + target + fit + ["--name", name, "--fps", str(rate),
                                                 "--scale", repr(self.scale)], glb, armature.name)
             say(self, "WARNING", warnings)
             if self.layout == "PK4":
