@@ -73,6 +73,8 @@ void PrintGameModel(ModelFiles& files, std::ostream& out) {
     out << "mesh: " << game.mesh << " (in " << files.base.Where(game.mesh) << ")\n";
     if (!game.skin.empty()) out << "skin: " << game.skin << "\n";
     if (game.hasOffset) out << "offset: " << Point(game.offset[0], game.offset[1], game.offset[2]) << "\n";
+    if (!game.oldModel.empty()) out << "frame names: " << game.oldModel << "\n";
+    if (!game.scale.empty()) out << "scale: " << game.scale << "\n";
 }
 
 // One map of a material: what the material names, and whether it was found.
@@ -90,6 +92,7 @@ void PrintMaterials(const convert::ModelMaps& maps, std::ostream& out) {
             << "\n    diffuse " << MapText(surface.diffuseText, surface.diffuseFound, "white")
             << "\n    normal " << MapText(surface.normalText, surface.normalFound, "flat")
             << "\n    specular " << MapText(surface.specularText, surface.specularFound, "black") << "\n";
+        if (surface.emissiveFound) out << "    glow " << surface.emissiveText << "\n";
     }
 }
 
