@@ -209,9 +209,11 @@ Command AddImportCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
 Command AddListCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     auto options = std::make_shared<ListOptions>();
     CLI::App* list = app.add_subcommand(
-        "list", "List a game base's models: every model declaration and every entityDef with a model, with its mesh, "
-                "its clips and how many of its materials and images the base holds.");
-    list->add_option("--base", options->bases, "a game folder or a .pk4; repeat for a mod over the game, the later winning")
+        "list", "List a game base's models: every model declaration, every entityDef with a model and every Quake "
+                "model (.mdl, .md2) with an MD5 mesh, with its mesh, its clips and how many of its materials and "
+                "images (a Quake model's skins) the base holds.");
+    list->add_option("--base", options->bases,
+                     "a game folder or an archive (.pk4, .pak, .pk3, .pkz); repeat for a mod over the game, the later winning")
         ->required();
     list->add_flag("--json", options->json, "print the list as JSON");
     return {list, [options, &out, &err] { return List(*options, out, err); }};
