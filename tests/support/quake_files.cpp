@@ -10,7 +10,7 @@ namespace brmath_test {
 
 namespace {
 
-const char kSoldierMesh[] = R"(MD5Version 10
+const char kSoldierJoints[] = R"(MD5Version 10
 commandline ""
 
 numJoints 4
@@ -22,49 +22,19 @@ joints {
 	"eye"	1 ( 1 0 5 ) ( 0 0 0 )
 	"weapon"	0 ( 2 0 2 ) ( 0 0 0 )
 }
-
-mesh {
-	shader "soldier"
-	numverts 3
-	vert 0 ( 0 0 ) 0 1
-	vert 1 ( 1 0 ) 1 1
-	vert 2 ( 0 1 ) 2 1
-	numtris 1
-	tri 0 0 1 2
-	numweights 3
-	weight 0 0 1 ( 0 0 0 )
-	weight 1 0 1 ( 1 0 0 )
-	weight 2 0 1 ( 0 0 1 )
-}
-
-mesh {
-	shader "soldier"
-	numverts 3
-	vert 0 ( 0 0 ) 0 1
-	vert 1 ( 1 0 ) 1 1
-	vert 2 ( 0 1 ) 2 1
-	numtris 1
-	tri 0 0 1 2
-	numweights 3
-	weight 0 1 1 ( 1 0 0 )
-	weight 1 1 1 ( 0 1 0 )
-	weight 2 2 1 ( 0 0 1 )
-}
-
-mesh {
-	shader "weapon"
-	numverts 3
-	vert 0 ( 0 0 ) 0 1
-	vert 1 ( 1 0 ) 1 1
-	vert 2 ( 0 1 ) 2 1
-	numtris 1
-	tri 0 0 1 2
-	numweights 3
-	weight 0 3 1 ( 1 0 0 )
-	weight 1 3 1 ( 0 1 0 )
-	weight 2 3 1 ( 0 0 1 )
-}
 )";
+
+// A triangle whose vertex v has one weight, on joints[v] at offsets[v].
+std::string Triangle(const char* shader, const int joints[3], const char* const offsets[3]) {
+    std::string text = std::string("\nmesh {\n\tshader \"") + shader + "\"\n\tnumverts 3\n";
+    const char* const texCoords[3] = {"0 0", "1 0", "0 1"};
+    for (int v = 0; v < 3; ++v) text += "\tvert " + std::to_string(v) + " ( " + texCoords[v] + " ) " + std::to_string(v) + " 1\n";
+    text += "\tnumtris 1\n\ttri 0 0 1 2\n\tnumweights 3\n";
+    for (int v = 0; v < 3; ++v) {
+        text += "\tweight " + std::to_string(v) + " " + std::to_string(joints[v]) + " 1 ( " + offsets[v] + " )\n";
+    }
+    return text + "}\n";
+}
 
 const char kSoldierClip[] = R"(MD5Version 10
 commandline ""
@@ -120,7 +90,13 @@ std::string Png(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
 
 }  // namespace
 
-std::string SoldierMesh() { return kSoldierMesh; }
+std::string SoldierMesh() {
+    const char* const axes[3] = {"1 0 0", "0 1 0", "0 0 1"};
+    const char* const body[3] = {"0 0 0", "1 0 0", "0 0 1"};
+    const int onOrigin[3] = {0, 0, 0}, onHeadAndEye[3] = {1, 1, 2}, onWeapon[3] = {3, 3, 3};
+    return kSoldierJoints + Triangle("soldier", onOrigin, body) + Triangle("soldier", onHeadAndEye, axes) +
+           Triangle("weapon", onWeapon, axes);
+}
 std::string SoldierClip() { return kSoldierClip; }
 std::string SoldierScale() { return kSoldierScale; }
 
@@ -148,7 +124,7 @@ QuakeFiles WriteQuakeFiles(const TempFolder& folder) {
     const std::vector<std::string> frames = {"stand1", "stand2", "stand3", "run1", "run2", "run3"};
     QuakeFiles files{folder.MakeSubfolder("id1"), folder.MakeSubfolder("baseq2")};
     folder.Write("id1/pak0.pak", Pack({{"progs/soldier.mdl", Mdl(frames)},
-                                       {"progs/soldier.md5mesh", kSoldierMesh},
+                                       {"progs/soldier.md5mesh", SoldierMesh()},
                                        {"progs/soldier.md5anim", kSoldierClip},
                                        {"gfx/palette.lmp", Palette()},
                                        {"progs/soldier_00_00.lmp", Lmp(4, 2, {10, 20, 30, 250, 40, 50, 60, 70})}}));
@@ -157,7 +133,7 @@ QuakeFiles WriteQuakeFiles(const TempFolder& folder) {
     folder.MakeSubfolder("id1/progs");
     folder.Write("id1/progs/soldier_00_00.lmp", Lmp(4, 2, {1, 2, 3, 4, 5, 6, 7, 8}));
     folder.Write("baseq2/pak0.pak", Pack({{"models/soldier/tris.md2", Md2(frames, {"models/soldier/skin.pcx"})},
-                                          {"models/soldier/md5/tris.md5mesh", kSoldierMesh},
+                                          {"models/soldier/md5/tris.md5mesh", SoldierMesh()},
                                           {"models/soldier/md5/tris.md5anim", kSoldierClip},
                                           {"models/soldier/md5/tris.md5scale", kSoldierScale},
                                           {"models/soldier/md5/skin.pcx", Pcx(2, 2, {5, 250, 200, 7})}}));

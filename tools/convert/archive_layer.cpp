@@ -4,30 +4,30 @@
 
 namespace convert {
 
-ArchiveLayer::ArchiveLayer(std::string where, std::unique_ptr<ArchiveBytes> bytes)
-    : where_(std::move(where)), bytes_(std::move(bytes)), directory_(ReadZipDirectory(where_, *bytes_)) {
-    for (size_t e = 0; e < directory_.entries.size(); ++e) entries_.emplace(NormalName(directory_.entries[e].name), e);
+void DirectoryLayer::Keep(const std::vector<std::string>& stored, Diagnostics opened) {
+    for (size_t e = 0; e < stored.size(); ++e) {
+        names_.push_back(NormalName(stored[e]));
+        entries_.emplace(names_.back(), e);
+    }
+    opened_ = std::move(opened);
 }
 
-Diagnostics ArchiveLayer::Opened() const {
-    Diagnostics said = directory_.warnings;
-    if (!directory_.read) said.insert(said.begin(), directory_.failure);
-    return said;
-}
-
-std::vector<std::string> ArchiveLayer::Names() {
-    std::vector<std::string> names;
-    for (const ZipEntry& entry : directory_.entries) names.push_back(NormalName(entry.name));
-    return names;
-}
-
-bool ArchiveLayer::Read(const std::string& name, std::string* bytes, std::string* why) {
+bool DirectoryLayer::Read(const std::string& name, std::string* bytes, std::string* why) {
     const auto found = entries_.find(name);
     if (found == entries_.end()) {
         *why = "is not in the archive";
         return false;
     }
-    return ReadZipEntry(*bytes_, directory_.entries[found->second], bytes, why);
+    return ReadEntry(found->second, bytes, why);
+}
+
+ArchiveLayer::ArchiveLayer(std::string where, std::unique_ptr<ArchiveBytes> bytes)
+    : DirectoryLayer(where, std::move(bytes)), directory_(ReadZipDirectory(where, Archive())) {
+    Keep(directory_);
+}
+
+bool ArchiveLayer::ReadEntry(size_t entry, std::string* bytes, std::string* why) {
+    return ReadZipEntry(Archive(), directory_.entries[entry], bytes, why);
 }
 
 }  // namespace convert

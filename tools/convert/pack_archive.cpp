@@ -94,30 +94,13 @@ PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes) {
 }
 
 PackLayer::PackLayer(std::string where, std::unique_ptr<ArchiveBytes> bytes)
-    : where_(std::move(where)), bytes_(std::move(bytes)), directory_(ReadPackDirectory(where_, *bytes_)) {
-    for (size_t e = 0; e < directory_.entries.size(); ++e) entries_.emplace(NormalName(directory_.entries[e].name), e);
+    : DirectoryLayer(where, std::move(bytes)), directory_(ReadPackDirectory(where, Archive())) {
+    Keep(directory_);
 }
 
-Diagnostics PackLayer::Opened() const {
-    Diagnostics said = directory_.warnings;
-    if (!directory_.read) said.insert(said.begin(), directory_.failure);
-    return said;
-}
-
-std::vector<std::string> PackLayer::Names() {
-    std::vector<std::string> names;
-    for (const PackEntry& entry : directory_.entries) names.push_back(NormalName(entry.name));
-    return names;
-}
-
-bool PackLayer::Read(const std::string& name, std::string* bytes, std::string* why) {
-    const auto found = entries_.find(name);
-    if (found == entries_.end()) {
-        *why = "is not in the archive";
-        return false;
-    }
-    const PackEntry& entry = directory_.entries[found->second];
-    if (!bytes_->ReadAt(entry.offset, entry.size, bytes)) {
+bool PackLayer::ReadEntry(size_t entry, std::string* bytes, std::string* why) {
+    const PackEntry& found = directory_.entries[entry];
+    if (!Archive().ReadAt(found.offset, found.size, bytes)) {
         *why = "cannot be read from the archive";
         return false;
     }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game_base.h"
+#include "archive_layer.h"
 #include "zip_directory.h"
 
 namespace convert {
@@ -45,19 +45,13 @@ PackDirectory ReadPackEntries(const std::string& pak, const std::string& directo
 // The directory of the PACK file `bytes` reads: FindPackDirectory, then ReadPackEntries.
 PackDirectory ReadPackDirectory(const std::string& pak, ArchiveBytes& bytes);
 
-class PackLayer final : public BaseLayer {
+class PackLayer final : public DirectoryLayer {
 public:
     PackLayer(std::string where, std::unique_ptr<ArchiveBytes> bytes);
-    const std::string& Where() const override { return where_; }
-    std::vector<std::string> Names() override;
-    bool Read(const std::string& name, std::string* bytes, std::string* why) override;
-    Diagnostics Opened() const override;
 
 private:
-    std::string where_;
-    std::unique_ptr<ArchiveBytes> bytes_;
+    bool ReadEntry(size_t entry, std::string* bytes, std::string* why) override;
     PackDirectory directory_;
-    std::map<std::string, size_t> entries_;  // NormalName -> entry
 };
 
 }  // namespace convert

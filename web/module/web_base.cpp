@@ -33,7 +33,12 @@ bool SuppliedLayer::Read(const std::string& name, std::string* bytes, std::strin
 }
 
 int WebBase::AddFolder(const std::string& where, const std::vector<std::string>& names) {
+    return AddSupplied(where, names, {});
+}
+
+int WebBase::AddSupplied(const std::string& where, const std::vector<std::string>& names, convert::Diagnostics opened) {
     auto layer = std::make_unique<SuppliedLayer>(where, names);
+    layer->SetOpened(std::move(opened));
     layers_.push_back(layer.get());
     base_->AddLayer(std::move(layer));
     return static_cast<int>(layers_.size()) - 1;
@@ -64,13 +69,9 @@ std::string WebBase::AddArchive(const std::string& where, double size, const std
         entries.push_back({{"name", names.back()}, {"header", entry.headerOffset}, {"method", entry.method},
                            {"packed", entry.compressedSize}, {"size", entry.size}});
     }
-    auto layer = std::make_unique<SuppliedLayer>(where, names);
     convert::Diagnostics said = read.warnings;
     if (!read.read) said.insert(said.begin(), read.failure);
-    layer->SetOpened(std::move(said));
-    layers_.push_back(layer.get());
-    base_->AddLayer(std::move(layer));
-    return Dump({{"layer", layers_.size() - 1}, {"entries", entries}});
+    return Dump({{"layer", AddSupplied(where, names, std::move(said))}, {"entries", entries}});
 }
 
 std::string WebBase::PackPlace(const std::string& where, double size, const std::string& header) {
@@ -97,13 +98,9 @@ std::string WebBase::AddPack(const std::string& where, double size, const std::s
         names.push_back(convert::NormalName(entry.name));
         entries.push_back({{"name", names.back()}, {"offset", entry.offset}, {"size", entry.size}});
     }
-    auto layer = std::make_unique<SuppliedLayer>(where, names);
     convert::Diagnostics said = read.warnings;
     if (!read.read) said.insert(said.begin(), read.failure);
-    layer->SetOpened(std::move(said));
-    layers_.push_back(layer.get());
-    base_->AddLayer(std::move(layer));
-    return Dump({{"layer", layers_.size() - 1}, {"entries", entries}});
+    return Dump({{"layer", AddSupplied(where, names, std::move(said))}, {"entries", entries}});
 }
 
 void WebBase::Supply(int layer, const std::string& name, std::string bytes) {

@@ -76,6 +76,9 @@ public:
     const convert::DeclSet& Decls() const { return decls_; }
 
 private:
+    // A layer of the names given, which the page supplies; its number.
+    int AddSupplied(const std::string& where, const std::vector<std::string>& names, convert::Diagnostics opened);
+
     std::shared_ptr<convert::GameBase> base_;
     std::vector<SuppliedLayer*> layers_;
     convert::DeclSet decls_;
