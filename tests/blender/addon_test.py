@@ -378,6 +378,40 @@ else:
     refused(lambda: bpy.ops.export_scene.md5(directory=os.path.join(work, "long"), name="rig", target="quake2"),
             "a joint name over quake2's 47 bytes")
 
+# Quake 2's .md5scale through Blender: the scaled joint's scale-only child comes in as a
+# bone with scale keys, and goes out again as the clip's .md5scale.
+def md2(frames):
+    """A Quake 2 .md2 of one vertex and no skin, with named frames."""
+    header = struct.pack("<4s16i", b"IDP2", 8, 2, 1, 44, 0, 1, 0, 0, 0, len(frames), 68, 68, 68, 68, 68 + 44 * len(frames),
+                         68 + 44 * len(frames))
+    return header + b"".join(bytes(24) + name.encode().ljust(16, b"\0") + bytes(4) for name in frames)
+
+
+clear_scene()
+quake2 = os.path.join(work, "q2.pak")
+with open(quake2, "wb") as file:
+    file.write(pack([("models/rig/md5/tris.md5mesh", files[0][1]), ("models/rig/md5/tris.md5anim", files[1][1]),
+                     ("models/rig/md5/tris.md5scale", b'{ "hip": { "7": 0 } }'),
+                     ("models/rig/tris.md2", md2(["walk%d" % n for n in range(1, 6)] + ["run%d" % n for n in range(1, 6)]))]))
+if "FINISHED" not in bpy.ops.import_scene.md5(filepath=quake2, model="models/rig/tris.md2"):
+    fail("import of models/rig/tris.md2 from %s" % quake2)
+elif not any(b.name == "hip.scale" for o in bpy.data.objects if o.type == "ARMATURE" for b in o.data.bones):
+    fail("Blender has no bone hip.scale: %s" % [b.name for o in bpy.data.objects if o.type == "ARMATURE" for b in o.data.bones])
+else:
+    scaled = os.path.join(work, "scaled")
+    shutil.rmtree(scaled, ignore_errors=True)
+    if "FINISHED" not in bpy.ops.export_scene.md5(directory=scaled, name="rig"):
+        fail("export of the Quake 2 rig")
+    elif sorted(f for f in os.listdir(scaled) if f.endswith(".md5scale")) != ["rig_run.md5scale"]:
+        fail("the Quake 2 rig back from Blender: %s" % sorted(os.listdir(scaled)))
+    else:
+        with open(os.path.join(scaled, "rig_run.md5scale")) as file:
+            written = json.load(file)
+        if written != {"hip": {"scale_positions": False, "2": 0}}:
+            fail("the .md5scale back from Blender is %s" % written)
+        else:
+            print("the .md5scale back from Blender: %s" % written)
+
 # 7. Refusals: nothing written, nothing added.
 
 clear_scene()
