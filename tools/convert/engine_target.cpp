@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <functional>
 #include <set>
-#include <sstream>
 
 #include "clip_joints.h"
 #include "decl_lexer.h"
@@ -16,35 +15,30 @@ namespace convert {
 namespace {
 
 std::vector<EngineTarget> MakeTargets() {
-    EngineTarget library{"library", "this library"};
+    EngineTarget library{"library"};
     library.checked = false;
-    EngineTarget doom3{"doom3", "Doom 3"};
+    EngineTarget doom3{"doom3"};
     doom3.weightlessRefused = true;
     doom3.oneRoot = true;
-    EngineTarget bfg{"bfg", "Doom 3 BFG"};
+    EngineTarget bfg = doom3;
+    bfg.name = "bfg";
     bfg.joints = 256;
     bfg.weightsKept = 4;
     bfg.vertices = 65536;
-    bfg.weightlessRefused = true;
-    bfg.oneRoot = true;
-    EngineTarget quake{"quake", "Quake remaster ports"};
+    EngineTarget quake{"quake"};
     quake.weightsKept = 4;
     quake.vertices = 65536;
-    EngineTarget quake2{"quake2", "Quake 2 remaster ports"};
+    quake.renamedWords = true;
+    EngineTarget quake2{"quake2"};
     quake2.joints = 256;
     quake2.vertices = 6144;
     quake2.weights = 8192;
     quake2.meshes = 32;
     quake2.frames = 1024;
     quake2.jointName = 47;
+    quake2.badParentWords = "Bad parent joint";
+    quake2.jointCountWords = "Bad numJoints";
     return {library, doom3, bfg, quake, quake2};
-}
-
-// The words each engine refuses a record with; the Doom engines' and the Quake 2
-// port's are their own, the rest say plainly what the limit is.
-std::string ParentWords(const EngineTarget& target, const std::string& joint) {
-    if (std::string(target.name) == "quake2") return "Bad parent joint";
-    return "Invalid parent for joint '" + joint + "'";
 }
 
 struct Said {
@@ -67,8 +61,8 @@ void CheckJoints(Said& said, const brmath::ModelRecords& mesh, const Md5Lines& l
     const EngineTarget& target = said.target;
     if (target.joints > 0 && mesh.jointCount > target.joints) said.Error(lines.numJoints, Over("joints", mesh.jointCount, target.joints));
     for (int j = 0; j < mesh.jointCount; ++j) {
+        // A parent after its child the library's reader refuses already.
         const brmath::Joint& joint = mesh.joints[j];
-        if (joint.parentIndex >= j) said.Error(lines.Joint(j), ParentWords(target, joint.name) + ": its parent comes after it");
         const size_t length = std::string(joint.name).size();
         if (target.jointName > 0 && length > static_cast<size_t>(target.jointName)) {
             said.Error(lines.Joint(j), "joint name \"" + std::string(joint.name) + "\" has " + std::to_string(length) +
@@ -117,23 +111,6 @@ void CheckMesh(Said& said, const brmath::Mesh& mesh, int m, const Md5Lines& line
                                         " strongest weights a vertex: " + std::to_string(losing) + (losing == 1 ? " vertex loses" : " vertices lose") +
                                         " weight, at most " + ShortestFloatText(largest * 100) + "% of it");
     }
-}
-
-struct HierarchyEntry {
-    std::string name;
-    long parent = -1, flags = 0;
-};
-
-std::vector<HierarchyEntry> Hierarchy(const std::string& text, const std::string& file) {
-    std::vector<HierarchyEntry> entries;
-    const size_t at = text.find("hierarchy");
-    const size_t end = at == std::string::npos ? std::string::npos : text.find('}', at);
-    if (end == std::string::npos) return entries;
-    const std::vector<Token> t = Tokenize(file, text.substr(at, end + 1 - at)).tokens;
-    for (size_t i = 2; i + 3 < t.size() && t[i].quoted; i += 4) {
-        entries.push_back({t[i].text, std::strtol(t[i + 1].text.c_str(), nullptr, 10), std::strtol(t[i + 2].text.c_str(), nullptr, 10)});
-    }
-    return entries;
 }
 
 long HeaderNumber(const std::string& text, const std::string& key) {
@@ -191,7 +168,8 @@ Diagnostics CheckClipForTarget(const EngineTarget& target, const std::string& te
     const Md5Lines lines = FindMd5Lines(text);
     const long frames = HeaderNumber(text, "numFrames"), rate = HeaderNumber(text, "frameRate");
     const long components = HeaderNumber(text, "numAnimatedComponents");
-    const std::vector<HierarchyEntry> joints = Hierarchy(text, file);
+    std::vector<HierarchyEntry> joints;
+    ReadHierarchy(text, file, &joints);
     if (frames <= 0) said.Error(lines.numFrames, "Invalid number of frames: " + std::to_string(frames));
     if (target.frames > 0 && frames > target.frames) said.Error(lines.numFrames, Over("frames", frames, target.frames));
     if (rate <= 0) said.Error(lines.frameRate, "Invalid frame rate: " + std::to_string(rate));
@@ -203,8 +181,9 @@ Diagnostics CheckClipForTarget(const EngineTarget& target, const std::string& te
         const HierarchyEntry& joint = joints[j];
         roots += joint.parent < 0 ? 1 : 0;
         if (joint.parent >= static_cast<long>(j)) {
-            said.Error(lines.Joint(static_cast<int>(j)), std::string(target.name) == "quake2" ? "Bad parent joint"
-                                                                                        : "Invalid parent num: " + std::to_string(joint.parent));
+            said.Error(lines.Joint(static_cast<int>(j)), target.badParentWords != nullptr
+                                                             ? target.badParentWords
+                                                             : "Invalid parent num: " + std::to_string(joint.parent));
         }
         if (joint.flags < 0 || joint.flags > 63) said.Error(lines.Joint(static_cast<int>(j)), "Invalid anim bits: " + std::to_string(joint.flags));
     }
@@ -212,14 +191,13 @@ Diagnostics CheckClipForTarget(const EngineTarget& target, const std::string& te
     std::string why;
     if (mesh != nullptr && !ClipJointsMatch(text, *mesh, meshName, file, &why)) {
         const bool count = mesh->jointCount != static_cast<int>(joints.size());
-        const std::string name = target.name;
         std::string renamed;
         for (size_t j = 0; j < joints.size() && j < static_cast<size_t>(mesh->jointCount) && renamed.empty(); ++j) {
             if (joints[j].name != mesh->joints[j].name) renamed = mesh->joints[j].name;
         }
-        said.Error(lines.numJoints, name == "quake2" && count      ? "Bad numJoints: " + why
-                                    : name == "quake" && !renamed.empty() ? "bone " + renamed + " was renamed: " + why
-                                                                          : why);
+        if (count && target.jointCountWords != nullptr) why = target.jointCountWords + (": " + why);
+        if (target.renamedWords && !renamed.empty()) why = "bone " + renamed + " was renamed: " + why;
+        said.Error(lines.numJoints, why);
     }
     return said.records;
 }

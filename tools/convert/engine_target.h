@@ -15,7 +15,6 @@ namespace convert {
 
 struct EngineTarget {
     const char* name;             // as --target names it
-    const char* engine;           // as the README's table names it
     int joints = 0;               // most joints a model; 0: no limit
     int weightsKept = 0;          // the strongest weights a vertex the engine keeps; 0: all
     int vertices = 0;             // most vertices a mesh (its indices' reach)
@@ -26,6 +25,11 @@ struct EngineTarget {
     bool checked = true;          // false: the library's rules alone
     bool weightlessRefused = false;  // a vertex without weights refused (else placed at the origin)
     bool oneRoot = false;         // a clip may have one root joint only
+    // The engine's own words where they are not Doom 3's: a clip's parent after its
+    // child, a clip of another joint count, a joint the clip names otherwise.
+    const char* badParentWords = nullptr;
+    const char* jointCountWords = nullptr;
+    bool renamedWords = false;
 };
 
 // Every target, the library's first.

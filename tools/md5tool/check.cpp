@@ -4,7 +4,6 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -142,11 +141,9 @@ int CheckGameModel(CheckRun& run, const std::string& name) {
     if (!model.loaded) return kBadInput;
     const convert::ModelMaps maps = files.MapsOf(*model.actor);
     PrintDiagnostics(maps.warnings, run.out);
-    bool refused = MeshRefused(run, files.Files(), files.game.mesh, *model.actor);
-    for (const std::string& clip : std::set<std::string>(model.clipFiles.begin(), model.clipFiles.end())) {
-        refused = ClipRefused(run, files.Files(), clip, model.actor.get(), files.game.mesh) || refused;
-    }
-    if (refused) {
+    if (Refused(run, [&](const convert::EngineTarget& target) {
+            return convert::CheckModelForTarget(target, model, files.Files());
+        })) {
         run.out << name << ": refused by the engine\n";
         return kBadInput;
     }
