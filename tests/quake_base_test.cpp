@@ -17,6 +17,7 @@
 #include "game_folders.h"
 #include "md5_scale.h"
 #include "pack_archive.h"
+#include "quake_writer.h"
 #include "paletted_image.h"
 #include "support/md5tool_run.h"
 #include "support/quake_files.h"
@@ -42,7 +43,7 @@ void Put32(std::string& bytes, size_t at, uint32_t value) {
 }
 
 TEST(QuakeBaseTest, PackEntriesReadBackAndBadDirectoriesAreRefused) {
-    const std::string pack = brmath_test::Pack({{"progs/a.mdl", "abc"}, {"Gfx\\B.lmp", std::string("\0\1", 2)}});
+    const std::string pack = convert::WritePack({{"progs/a.mdl", "abc"}, {"Gfx\\B.lmp", std::string("\0\1", 2)}});
     convert::PackLayer layer("a.pak", std::make_unique<convert::ArchiveInMemory>(pack));
     EXPECT_EQ(layer.Names(), (std::vector<std::string>{"progs/a.mdl", "Gfx/B.lmp"}));
     std::string bytes, why;
@@ -64,7 +65,7 @@ TEST(QuakeBaseTest, PackEntriesReadBackAndBadDirectoriesAreRefused) {
                                 " run past the file's " + std::to_string(pack.size()));
 
     // Entries that cannot be trusted are left out, and the rest read.
-    std::string entries = brmath_test::Pack({{"../up.txt", "x"}, {"a", "y"}, {"b", "z"}, {"A", "w"}, {"c", "v"}});
+    std::string entries = convert::WritePack({{"../up.txt", "x"}, {"a", "y"}, {"b", "z"}, {"A", "w"}, {"c", "v"}});
     const size_t first = entries.size() - 5 * 64;
     Put32(entries, first + 2 * 64 + 60, 1000);              // b: its data past the file
     entries.replace(first + 4 * 64, 56, std::string(56, 'n'));  // c: no terminator
@@ -85,9 +86,9 @@ TEST(QuakeBaseTest, AGameFolderPutsItsPaksOverItsLooseFilesInNumberOrder) {
     folder.MakeSubfolder("id1/gfx");
     folder.Write("id1/gfx/a.txt", "loose");
     folder.Write("id1/gfx/loose.txt", "loose");
-    folder.Write("id1/pak0.pak", brmath_test::Pack({{"gfx/a.txt", "pak0"}, {"gfx/b.txt", "pak0"}}));
-    folder.Write("id1/pak10.pak", brmath_test::Pack({{"gfx/b.txt", "pak10"}}));
-    folder.Write("id1/pak2.pak", brmath_test::Pack({{"gfx/b.txt", "pak2"}}));
+    folder.Write("id1/pak0.pak", convert::WritePack({{"gfx/a.txt", "pak0"}, {"gfx/b.txt", "pak0"}}));
+    folder.Write("id1/pak10.pak", convert::WritePack({{"gfx/b.txt", "pak10"}}));
+    folder.Write("id1/pak2.pak", convert::WritePack({{"gfx/b.txt", "pak2"}}));
     convert::GameBase base;
     std::ostringstream err;
     ASSERT_TRUE(md5tool::OpenBases({folder.Path() + "/id1"}, &base, err)) << err.str();
@@ -238,9 +239,9 @@ TEST(QuakeBaseTest, BrokenOldFilesAreSaidAndTheRestShown) {
     // Images whose sizes do not match their bytes.
     convert::PalettedImage image;
     std::string why;
-    EXPECT_FALSE(convert::DecodeLmp(brmath_test::Lmp(4, 4, {1, 2, 3}), &image, &why));
+    EXPECT_FALSE(convert::DecodeLmp(convert::WriteLmp(4, 4, {1, 2, 3}), &image, &why));
     EXPECT_EQ(why, "says 4 x 4 pixels but holds 3");
-    EXPECT_FALSE(convert::DecodeLmp(brmath_test::Lmp(-1, 4, {}), &image, &why));
+    EXPECT_FALSE(convert::DecodeLmp(convert::WriteLmp(-1, 4, {}), &image, &why));
     EXPECT_EQ(why, "has a size of -1 x 4, which is not read");
     std::string pcx = brmath_test::Pcx(2, 2, {1, 2, 3, 4});
     pcx.erase(130, 2);
@@ -249,10 +250,10 @@ TEST(QuakeBaseTest, BrokenOldFilesAreSaidAndTheRestShown) {
     // Old models whose counts or offsets run past the file.
     convert::OldModel old;
     convert::Diagnostic failure;
-    const std::string mdl = brmath_test::Mdl({"a1", "a2"});
+    const std::string mdl = convert::WriteMdl({"a1", "a2"});
     EXPECT_FALSE(convert::ReadMdl(mdl.substr(0, mdl.size() - 1), "a.mdl", &old, &failure));
     EXPECT_EQ(MessageLine(failure), "a.mdl: error: frame 1 runs past the file");
-    std::string md2 = brmath_test::Md2({"a1"}, {"skin.pcx"});
+    std::string md2 = convert::WriteMd2({"a1"}, {"skin.pcx"});
     md2[44] = 0x7f;
     EXPECT_FALSE(convert::ReadMd2(md2, "a.md2", &old, &failure));
     EXPECT_EQ(MessageLine(failure), "a.md2: error: its skin list runs past the file");
@@ -260,10 +261,10 @@ TEST(QuakeBaseTest, BrokenOldFilesAreSaidAndTheRestShown) {
     // In a base: the model still opens, one clip and a white skin, with the messages.
     const brmath_test::TempFolder folder;
     folder.MakeSubfolder("id1");
-    folder.Write("id1/pak0.pak", brmath_test::Pack({{"progs/s.mdl", mdl.substr(0, 90)},
+    folder.Write("id1/pak0.pak", convert::WritePack({{"progs/s.mdl", mdl.substr(0, 90)},
                                                     {"progs/s.md5mesh", brmath_test::SoldierMesh()},
                                                     {"progs/s.md5anim", brmath_test::SoldierClip()},
-                                                    {"progs/soldier_00_00.lmp", brmath_test::Lmp(9, 9, {})}}));
+                                                    {"progs/soldier_00_00.lmp", convert::WriteLmp(9, 9, {})}}));
     const auto run = RunMd5tool({"info", "progs/s.mdl", "--base", folder.Path() + "/id1"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("  0 s: 6 frames at 10 fps"), std::string::npos) << run.out;
@@ -422,7 +423,7 @@ TEST(QuakeBaseTest, ExportKeysTheScaleAndImportGivesItBack) {
     // Laid out as Quake 2's files again, it poses as the original did.
     folder.MakeSubfolder("again");
     folder.MakeSubfolder("again/md5");
-    folder.Write("again/tris.md2", brmath_test::Md2({"run1", "run2", "run3"}, {}));
+    folder.Write("again/tris.md2", convert::WriteMd2({"run1", "run2", "run3"}, {}));
     for (const auto& [from, to] : {std::pair{"soldier.md5mesh", "tris.md5mesh"}, std::pair{"soldier_run.md5anim", "tris.md5anim"},
                                    std::pair{"soldier_run.md5scale", "tris.md5scale"}}) {
         folder.Write(std::string("again/md5/") + to, brmath_test::ReadFileBytes(folder.File(std::string("back/") + from)));

@@ -100,12 +100,6 @@ std::string SoldierMesh() {
 std::string SoldierClip() { return kSoldierClip; }
 std::string SoldierScale() { return kSoldierScale; }
 
-std::string Pack(const NamedBytes& files) { return convert::WritePack(files); }
-std::string Mdl(const std::vector<std::string>& frames) { return convert::WriteMdl(frames); }
-std::string Md2(const std::vector<std::string>& frames, const std::vector<std::string>& skins) {
-    return convert::WriteMd2(frames, skins);
-}
-std::string Lmp(int width, int height, const std::vector<uint8_t>& indices) { return convert::WriteLmp(width, height, indices); }
 std::string Pcx(int width, int height, const std::vector<uint8_t>& indices) {
     return convert::WritePcx(width, height, indices, Palette());
 }
@@ -123,16 +117,16 @@ std::string Palette() {
 QuakeFiles WriteQuakeFiles(const TempFolder& folder) {
     const std::vector<std::string> frames = {"stand1", "stand2", "stand3", "run1", "run2", "run3"};
     QuakeFiles files{folder.MakeSubfolder("id1"), folder.MakeSubfolder("baseq2")};
-    folder.Write("id1/pak0.pak", Pack({{"progs/soldier.mdl", Mdl(frames)},
+    folder.Write("id1/pak0.pak", convert::WritePack({{"progs/soldier.mdl", convert::WriteMdl(frames)},
                                        {"progs/soldier.md5mesh", SoldierMesh()},
                                        {"progs/soldier.md5anim", kSoldierClip},
                                        {"gfx/palette.lmp", Palette()},
-                                       {"progs/soldier_00_00.lmp", Lmp(4, 2, {10, 20, 30, 250, 40, 50, 60, 70})}}));
-    folder.Write("id1/pak1.pak", Pack({{"progs/weapon_00_00.png", Png(2, 2, 90, 90, 90)},
+                                       {"progs/soldier_00_00.lmp", convert::WriteLmp(4, 2, {10, 20, 30, 250, 40, 50, 60, 70})}}));
+    folder.Write("id1/pak1.pak", convert::WritePack({{"progs/weapon_00_00.png", Png(2, 2, 90, 90, 90)},
                                        {"progs/weapon_00_00_glow.png", Png(2, 2, 0, 200, 0)}}));
     folder.MakeSubfolder("id1/progs");
-    folder.Write("id1/progs/soldier_00_00.lmp", Lmp(4, 2, {1, 2, 3, 4, 5, 6, 7, 8}));
-    folder.Write("baseq2/pak0.pak", Pack({{"models/soldier/tris.md2", Md2(frames, {"models/soldier/skin.pcx"})},
+    folder.Write("id1/progs/soldier_00_00.lmp", convert::WriteLmp(4, 2, {1, 2, 3, 4, 5, 6, 7, 8}));
+    folder.Write("baseq2/pak0.pak", convert::WritePack({{"models/soldier/tris.md2", convert::WriteMd2(frames, {"models/soldier/skin.pcx"})},
                                           {"models/soldier/md5/tris.md5mesh", SoldierMesh()},
                                           {"models/soldier/md5/tris.md5anim", kSoldierClip},
                                           {"models/soldier/md5/tris.md5scale", kSoldierScale},

@@ -13,8 +13,6 @@
 
 namespace brmath_test {
 
-using NamedBytes = std::vector<std::pair<std::string, std::string>>;
-
 struct QuakeFiles {
     std::string quake;   // id1/: pak0.pak and pak1.pak, and loose files under them
     std::string quake2;  // baseq2/pak0.pak
@@ -34,13 +32,8 @@ std::string SoldierMesh();
 std::string SoldierClip();
 std::string SoldierScale();
 
-// The old formats, as small as they come: a PACK file; an .mdl and an .md2 with named
-// frames (and the .md2's skin list); an 8-bit .lmp and .pcx; the game's palette, in
-// which index i is (i, 255 - i, i / 2).
-std::string Pack(const NamedBytes& files);
-std::string Mdl(const std::vector<std::string>& frames);
-std::string Md2(const std::vector<std::string>& frames, const std::vector<std::string>& skins);
-std::string Lmp(int width, int height, const std::vector<uint8_t>& indices);
+// A .pcx of the tests' palette, in which index i is (i, 255 - i, i / 2); the other old
+// formats are quake_writer.h's.
 std::string Pcx(int width, int height, const std::vector<uint8_t>& indices);
 std::string Palette();
 

@@ -28,13 +28,10 @@ std::string FirstPresent(FileSet& files, const std::vector<std::string>& names) 
 }
 
 // The candidates for a Quake skin: each folder's name in each extension.
-std::vector<std::string> QuakeCandidates(const std::string& name, bool eightBitToo) {
+std::vector<std::string> QuakeCandidates(const std::string& name) {
     std::vector<std::string> names;
     for (const char* folder : {"", "progs/", "textures/"}) {
-        for (const std::string extension : {".png", ".tga", ".jpg", ".pcx", ".lmp"}) {
-            if (!eightBitToo && (extension == ".pcx" || extension == ".lmp")) continue;
-            names.push_back(std::string(folder) + name + extension);
-        }
+        for (const char* extension : {".png", ".tga", ".jpg", ".pcx", ".lmp"}) names.push_back(folder + name + extension);
     }
     return names;
 }
@@ -73,9 +70,10 @@ bool ReadSkin(FileSet& files, const std::string& file, bool fullBrights, Skin* s
     return true;
 }
 
-SurfaceMaps SurfaceOf(const Skin& skin) {
+// The skin as a mesh's maps, named by its file (else by `missing`).
+SurfaceMaps SurfaceOf(const Skin& skin, const std::string& missing) {
     SurfaceMaps surface;
-    surface.material = skin.file;
+    surface.material = skin.file.empty() ? missing : skin.file;
     surface.diffuseText = skin.file;
     surface.diffuseFound = !skin.file.empty();
     surface.diffuse = skin.file.empty() ? SolidImage(255, 255, 255) : skin.lit;
@@ -100,7 +98,7 @@ std::string Quake2SkinFile(FileSet& files, const std::string& listed) {
 Skin QuakeSkin(FileSet& files, const std::string& shader, Diagnostics& warnings) {
     Skin skin;
     const std::string name = QuakeSkinName(shader);
-    const std::string file = FirstPresent(files, QuakeCandidates(name, true));
+    const std::string file = FirstPresent(files, QuakeCandidates(name));
     std::string why;
     if (file.empty()) {
         warnings.push_back(Warning(shader, "skin " + name + " is not in the base (.png, .tga, .jpg, .pcx or .lmp, "
@@ -152,7 +150,7 @@ Skin Quake2Skin(FileSet& files, const GameModel& game, Diagnostics& warnings) {
 
 std::string FindQuakeSkin(FileSet& files, const GameModel& game, const std::string& shader) {
     if (game.quake == 2) return game.skins.empty() ? "" : Quake2SkinFile(files, game.skins.front());
-    return FirstPresent(files, QuakeCandidates(QuakeSkinName(shader), true));
+    return FirstPresent(files, QuakeCandidates(QuakeSkinName(shader)));
 }
 
 ModelMaps ReadQuakeMaps(FileSet& files, const GameModel& game, const brmath::ModelRecords& model) {
@@ -163,7 +161,8 @@ ModelMaps ReadQuakeMaps(FileSet& files, const GameModel& game, const brmath::Mod
         const std::string shader = game.quake == 2 ? "" : model.meshes[m].shader;
         auto found = built.find(shader);
         if (found == built.end()) {
-            found = built.emplace(shader, SurfaceOf(game.quake == 2 ? quake2 : QuakeSkin(files, shader, maps.warnings))).first;
+            const Skin skin = game.quake == 2 ? quake2 : QuakeSkin(files, shader, maps.warnings);
+            found = built.emplace(shader, SurfaceOf(skin, game.quake == 2 ? game.mesh : shader)).first;
             maps.imagesNamed += 1;
             maps.images += found->second.diffuseFound ? 1 : 0;
         }
